@@ -149,7 +149,10 @@ int SynthPlugin::renderVoice(float* outL, float* outR, int frames, bool replacin
         if (clocked) {
             clock_.tick();
         }
-        const double sample = voice_.renderFrame(note_);
+        double sample = voice_.renderFrame(note_);
+        if (wavePreview_.playing()) {
+            sample += wavePreview_.nextSample(clock_);
+        }
         outL[i] += static_cast<float>(sample);
         outR[i] += static_cast<float>(sample);
     }

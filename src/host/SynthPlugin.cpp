@@ -71,6 +71,7 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, std::string pluginDirectory
     if (!directory_.empty() && directory_.back() != '/') {
         directory_ += '/';
     }
+    currentPatternPath_ = directory_ + "Patterns/*.pat";
     programs_.fill(defaultProgram());
     programsAreChunks(true);
     setProgram(0);

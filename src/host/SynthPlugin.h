@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config/ControllerMap.h"
 #include "config/Settings.h"
@@ -13,6 +14,8 @@
 #include "host/Parameters.h"
 #include "host/Shared.h"
 #include "host/StateChunk.h"
+#include "patterns/KnobPositions.h"
+#include "patterns/WavePreview.h"
 #include "sequencer/Pattern.h"
 #include "sequencer/StepClock.h"
 #include "voice/NoteState.h"
@@ -130,6 +133,41 @@ public:
     // A controller below 120 (other than all-notes-off and mono-on), through the map or learn.
     void handleControlChange(int controller, int value);
 
+    // --- Pattern files (user-interface thread; src/patterns/PatternFileOperations.cpp)
+    KnobPositions& knobPositions() { return knobs_; }
+    // Copies the twelve parameter values and the internal tempo into the knob record.
+    void collectKnobPositions();
+    // With "LoadKnobPositions" on, writes present knob values straight into the
+    // parameters, and the tempo in internal sync.
+    void applyKnobPositions();
+    // "Save Pattern": the current pattern with the knob record.
+    bool savePattern(const std::string& path);
+    // "Load Pattern": file i into slot current + i while below 128, then knobs applied.
+    bool loadPatterns(const std::vector<std::string>& paths);
+    bool importPatterns(const std::string& path);  // a bank file into the whole bank
+    bool exportPatterns(const std::string& path);
+    const std::string& currentPatternPath() const { return currentPatternPath_; }
+    // Pattern menu operations on the current pattern (PatternClipboard is process-wide).
+    void copyPattern();
+    void pastePattern();
+    void transposePattern(int semitones);
+    void rotatePattern(int steps);
+    void clearStepFlags(std::uint8_t flags);
+    void randomizePitches();
+    void randomizeAll();
+    void alterPattern();
+
+    // --- MIDI file export and imports (src/patterns/ImportExportOperations.cpp)
+    bool exportMidiFile(const std::string& path);
+    // Number of "303 " units found; 0 when the file cannot be opened.
+    int importRebirthSong(const std::string& path);
+    bool importPhFile(const std::string& path);
+    // The reader chosen by the path: ".rbs" anywhere, else ".ph"; refreshes the editor.
+    void importRebirthOrPh(const std::string& path);
+
+    // --- Pattern detection from audio (src/patterns/AnalyzeOperations.cpp)
+    WavePreview& wavePreview() { return wavePreview_; }
+
     // --- State read by tests and tools
     StepClock& stepClock() { return clock_; }
     NoteState& noteState() { return note_; }
@@ -195,6 +233,10 @@ private:
     Shared<bool> patternChangeArmed_{false};
 
     Shared<bool> editorRefresh_{false};
+
+    KnobPositions knobs_;
+    std::string currentPatternPath_;
+    WavePreview wavePreview_;
 };
 
 }  // namespace vexo
