@@ -143,7 +143,8 @@ void applyControllerMapText(std::string_view text, ControllerMap& controllers, K
         if (in.atEnd()) {
             return;
         }
-        const std::string_view key = in.token(kConfigTokenLength);
+        // Map files allow the "=" right after the key.
+        const std::string_view key = in.tokenUntil(kConfigTokenLength, '=');
         in.literal('=');
         const int value = parseIntAutoBase(in.token(kConfigTokenLength));
 

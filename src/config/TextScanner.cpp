@@ -33,6 +33,15 @@ std::string_view TextScanner::token(std::size_t maxLength) {
     return text_.substr(start, pos_ - start);
 }
 
+std::string_view TextScanner::tokenUntil(std::size_t maxLength, char stop) {
+    skipSpace();
+    const std::size_t start = pos_;
+    while (!atEnd() && !isSpaceChar(text_[pos_]) && text_[pos_] != stop && pos_ - start < maxLength) {
+        ++pos_;
+    }
+    return text_.substr(start, pos_ - start);
+}
+
 bool TextScanner::literal(char c) {
     skipSpace();
     if (!atEnd() && text_[pos_] == c) {

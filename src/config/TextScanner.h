@@ -36,6 +36,8 @@ public:
     // Skips whitespace, then takes up to maxLength non-whitespace characters; a longer
     // run continues as the next token. Empty at the end of the text.
     std::string_view token(std::size_t maxLength);
+    // As token, but the token also ends before the character stop.
+    std::string_view tokenUntil(std::size_t maxLength, char stop);
     // Skips whitespace, then consumes c if it is next. Nothing else is consumed.
     bool literal(char c);
     // Consumes everything up to and including the next line feed.
