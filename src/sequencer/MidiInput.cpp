@@ -85,6 +85,11 @@ void SynthPlugin::stopAndSilenceOutput() {
 }
 
 void SynthPlugin::patternRelease(int key) {
+    // Only a held key can end playback: keyboard programming keys are never held, and
+    // their release must not stop a sequencer that Run/Stop started.
+    if (!held_[static_cast<std::size_t>(key)]) {
+        return;
+    }
     held_[static_cast<std::size_t>(key)] = false;
     for (int k = 127; k >= 0; --k) {
         if (held_[static_cast<std::size_t>(k)]) {

@@ -57,6 +57,13 @@ TEST_F(MidiInput, VelocityZeroIsARelease) {
     EXPECT_FALSE(plugin->keyHeld(12));
 }
 
+TEST_F(MidiInput, ReleasingAKeyThatIsNotHeldChangesNothing) {
+    plugin->runStop();  // started without a held key, as the Run/Stop key does
+    off(50);
+    on(51, 0);
+    EXPECT_TRUE(playing());
+}
+
 TEST_F(MidiInput, ANewKeyWhilePlayingWrapsTheStepIndex) {
     plugin->bank().pattern(7).setLength(4);
     on(3);
