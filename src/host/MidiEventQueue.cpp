@@ -11,8 +11,10 @@ void InputEventQueue::assign(const VstEvents* events) {
         return;
     }
     const int available = events->numEvents < kEventQueueCapacity ? events->numEvents : kEventQueueCapacity;
+    // The host allocates as many entries as it announces, beyond the two declared.
+    VstEvent* const* entries = &events->events[0];
     for (int i = 0; i < available; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = entries[i];
         if (event != nullptr) {
             std::memcpy(&events_[static_cast<std::size_t>(count_++)], event, sizeof(VstEvent));
         }

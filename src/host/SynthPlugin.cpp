@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "config/ConfigurationFile.h"
+#include "patterns/PatternText.h"
 #include "platform/TickCount.h"
 #include "voice/WaveTables.h"
 
@@ -16,6 +17,7 @@ namespace {
 constexpr const char* kSawTableFile = "Data/1ca37741f.dat";
 constexpr const char* kSquareTableFile = "Data/3c2a6627a.dat";
 constexpr const char* kControllerMapFile = "MidiCC.ini";
+constexpr const char* kDefaultBankFile = "DefaultPatternBank.pat";
 constexpr int kMaxProgramNameLength = static_cast<int>(kProgramNameBytes) - 1;
 
 // The capabilities answered with 1; every other string gets -1.
@@ -96,6 +98,9 @@ SynthPlugin::SynthPlugin(audioMasterCallback master, std::string pluginDirectory
     voice_.setWaveTables(waveTables_);
     readControllerMap(configPath(kControllerMapFile), controllerMap_, keyMap_);
     bank_.clearAll(settings_.clearNotes != 0);
+    if (settings_.loadDefaultBank != 0) {
+        readBank(bank_, configPath(kDefaultBankFile));
+    }
     clock_.setTempo(StepClock::kDefaultTempo, sampleRate);
     setUniqueID(kUniqueId);
 }

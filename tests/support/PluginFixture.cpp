@@ -41,8 +41,9 @@ VstIntPtr RecordingHost::handle(VstInt32 opcode, VstInt32 index, VstIntPtr value
         case audioMasterProcessEvents: {
             const auto* events = static_cast<const VstEvents*>(ptr);
             listSizes.push_back(events->numEvents);
+            VstEvent* const* entries = &events->events[0];  // as many as announced
             for (int i = 0; i < events->numEvents; ++i) {
-                const auto* e = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
+                const auto* e = reinterpret_cast<const VstMidiEvent*>(entries[i]);
                 midi.push_back({e->deltaFrames, static_cast<unsigned char>(e->midiData[0]),
                                 static_cast<unsigned char>(e->midiData[1]), static_cast<unsigned char>(e->midiData[2]),
                                 inProcess});

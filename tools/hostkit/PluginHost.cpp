@@ -196,8 +196,9 @@ VstIntPtr PluginHost::handle(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*va
             list.block = blockIndex_;
             list.blockFrame = position_;
             list.duringProcess = inProcess_;
+            VstEvent* const* entries = &events->events[0];  // as many as announced
             for (int i = 0; i < events->numEvents; ++i) {
-                const VstEvent* event = events->events[i];
+                const VstEvent* event = entries[i];
                 if (event == nullptr || event->type != kVstMidiType) {
                     continue;
                 }
