@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -134,12 +135,20 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 bool readWholeFile(const std::string& path, std::string& contents) {
+    // A folder opens as a stream on Linux and reads as empty: that is no file.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
     }
     std::ostringstream buffer;
     buffer << in.rdbuf();
+    if (in.bad()) {
+        return false;
+    }
     contents = buffer.str();
     return true;
 }
