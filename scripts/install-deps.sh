@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, when any is missing (with sudo unless root).
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev)
+packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
+          clang libclang-rt-dev binutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
