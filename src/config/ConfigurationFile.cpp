@@ -80,12 +80,10 @@ const KeyEntry kKeys[] = {
              set(8, static_cast<float>(v.integer / 127.0));
          }
      }},
-    {"Highpass",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.highpass = equalsIgnoreCase(v.text, "On") ? 1 : 0; }},
-    {"Distortion",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) {
-         s.distortionLinear = equalsIgnoreCase(v.text, "Linear") ? 1 : 0;
-     }},
+    {"Highpass", [](Settings& s, const ConfigValue& v,
+                    const ParameterSink&) { s.highpass = equalsIgnoreCase(v.text, "On") ? 1 : 0; }},
+    {"Distortion", [](Settings& s, const ConfigValue& v,
+                      const ParameterSink&) { s.distortionLinear = equalsIgnoreCase(v.text, "Linear") ? 1 : 0; }},
     {"Firststep", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.firstStep = v.integer; }},
     {"ProgrammingMode", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.programmingMode = v.integer; }},
     {"ClearNotes", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.clearNotes = v.integer; }},

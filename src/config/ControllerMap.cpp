@@ -26,15 +26,15 @@ struct DefaultKey {
 
 // Assigned one by one in this order, as a learned map would be.
 constexpr DefaultKey kDefaultKeys[] = {
-    {KeyMap::PitchKeys, 48}, {KeyMap::Down, 72},     {KeyMap::Up, 74},          {KeyMap::Accent, 76},
-    {KeyMap::Slide, 77},     {KeyMap::Gate, 78},     {KeyMap::RunStop, 36},     {KeyMap::AutoAdvance, 38},
-    {KeyMap::Next, 84},      {KeyMap::Back, 83},     {KeyMap::FirstStep, 82},   {KeyMap::PatternChange, 37},
+    {KeyMap::PitchKeys, 48}, {KeyMap::Down, 72}, {KeyMap::Up, 74},        {KeyMap::Accent, 76},
+    {KeyMap::Slide, 77},     {KeyMap::Gate, 78}, {KeyMap::RunStop, 36},   {KeyMap::AutoAdvance, 38},
+    {KeyMap::Next, 84},      {KeyMap::Back, 83}, {KeyMap::FirstStep, 82}, {KeyMap::PatternChange, 37},
     {KeyMap::Clear, 39},
 };
 
 const char* const kParameterKeys[] = {
-    "MidiCC.Tune",     "MidiCC.Cutoff", "MidiCC.Resonance", "MidiCC.Envmod",   "MidiCC.Decay",
-    "MidiCC.Accent",   "MidiCC.Drive",  "MidiCC.Distortion", "MidiCC.Volume",  "MidiCC.Tempo",
+    "MidiCC.Tune",     "MidiCC.Cutoff",         "MidiCC.Resonance",      "MidiCC.Envmod", "MidiCC.Decay",
+    "MidiCC.Accent",   "MidiCC.Drive",          "MidiCC.Distortion",     "MidiCC.Volume", "MidiCC.Tempo",
     "MidiCC.Waveform", "MidiCC.DistortionType", "MidiCC.HighpassFilter",
 };
 

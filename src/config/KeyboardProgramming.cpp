@@ -14,9 +14,9 @@ struct LearnEntry {
 };
 
 constexpr LearnEntry kLearnEntries[] = {
-    {13, KeyMap::PitchKeys}, {26, KeyMap::Clear}, {27, KeyMap::RunStop},    {28, KeyMap::AutoAdvance},
-    {29, KeyMap::FirstStep}, {30, KeyMap::Gate},  {31, KeyMap::Down},       {32, KeyMap::Up},
-    {33, KeyMap::Accent},    {34, KeyMap::Slide}, {35, KeyMap::Back},       {36, KeyMap::Next},
+    {13, KeyMap::PitchKeys}, {26, KeyMap::Clear}, {27, KeyMap::RunStop}, {28, KeyMap::AutoAdvance},
+    {29, KeyMap::FirstStep}, {30, KeyMap::Gate},  {31, KeyMap::Down},    {32, KeyMap::Up},
+    {33, KeyMap::Accent},    {34, KeyMap::Slide}, {35, KeyMap::Back},    {36, KeyMap::Next},
 };
 
 // Function keys in the order they are tested, with the code each one runs.
@@ -26,11 +26,11 @@ struct FunctionKey {
 };
 
 constexpr FunctionKey kFunctionKeys[] = {
-    {KeyMap::Down, ProgrammingCode::Down},       {KeyMap::Up, ProgrammingCode::Up},
-    {KeyMap::Accent, ProgrammingCode::Accent},   {KeyMap::Slide, ProgrammingCode::Slide},
-    {KeyMap::Gate, ProgrammingCode::Gate},       {KeyMap::RunStop, ProgrammingCode::RunStop},
-    {KeyMap::Clear, ProgrammingCode::Clear},     {KeyMap::AutoAdvance, ProgrammingCode::AutoAdvance},
-    {KeyMap::Next, ProgrammingCode::Next},       {KeyMap::Back, ProgrammingCode::Back},
+    {KeyMap::Down, ProgrammingCode::Down},           {KeyMap::Up, ProgrammingCode::Up},
+    {KeyMap::Accent, ProgrammingCode::Accent},       {KeyMap::Slide, ProgrammingCode::Slide},
+    {KeyMap::Gate, ProgrammingCode::Gate},           {KeyMap::RunStop, ProgrammingCode::RunStop},
+    {KeyMap::Clear, ProgrammingCode::Clear},         {KeyMap::AutoAdvance, ProgrammingCode::AutoAdvance},
+    {KeyMap::Next, ProgrammingCode::Next},           {KeyMap::Back, ProgrammingCode::Back},
     {KeyMap::FirstStep, ProgrammingCode::FirstStep},
 };
 
@@ -172,9 +172,10 @@ void SynthPlugin::programmingFunction(int code) {
         case ProgrammingCode::Up:
             if (timeMode && !pitchEntry) {
                 // Time entry: a tie.
-                step.flags = static_cast<std::uint8_t>((step.flags & (StepFlags::Gate | StepFlags::Up | StepFlags::Down |
-                                                                      StepFlags::Slide | StepFlags::Accent)) |
-                                                       StepFlags::Tie);
+                step.flags =
+                    static_cast<std::uint8_t>((step.flags & (StepFlags::Gate | StepFlags::Up | StepFlags::Down |
+                                                             StepFlags::Slide | StepFlags::Accent)) |
+                                              StepFlags::Tie);
                 advanceNoWrap();
             } else {
                 step.toggle(StepFlags::Up);

@@ -1,5 +1,7 @@
 #include "config/TextScanner.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -9,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace vexo {
 

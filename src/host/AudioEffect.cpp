@@ -164,8 +164,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             if (ptr == nullptr) {
                 return 0;
             }
-            return getProgramNameIndexed(static_cast<VstInt32>(value), index, static_cast<char*>(ptr)) ? 1
-                                                                                                         : 0;
+            return getProgramNameIndexed(static_cast<VstInt32>(value), index, static_cast<char*>(ptr)) ? 1 : 0;
         case effGetInputProperties:
             if (ptr == nullptr) {
                 return 0;
@@ -235,8 +234,8 @@ bool AudioEffectX::sendVstEventsToHost(VstEvents* events) {
     return callHost(audioMasterProcessEvents, 0, 0, events) == 1;
 }
 
-VstIntPtr AudioEffect::dispatchEffClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                        void* ptr, float opt) {
+VstIntPtr AudioEffect::dispatchEffClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                        float opt) {
     auto* object = static_cast<AudioEffect*>(effect->object);
     if (opcode == effClose) {
         // The host's only way to destroy the plug-in: handle the request, then delete.
@@ -251,8 +250,7 @@ void AudioEffect::processClass(AEffect* effect, float** inputs, float** outputs,
     static_cast<AudioEffect*>(effect->object)->process(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::processClassReplacing(AEffect* effect, float** inputs, float** outputs,
-                                        VstInt32 sampleFrames) {
+void AudioEffect::processClassReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) {
     static_cast<AudioEffect*>(effect->object)->processReplacing(inputs, outputs, sampleFrames);
 }
 

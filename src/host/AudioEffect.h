@@ -79,8 +79,7 @@ protected:
     void isSynth(bool state = true) { setFlag(effFlagsIsSynth, state); }
     void setFlag(VstInt32 flag, bool state);
 
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
     audioMasterCallback audioMaster;
     AEffEditor* editor = nullptr;
@@ -92,11 +91,10 @@ protected:
     AEffect cEffect{};
 
 private:
-    static VstIntPtr dispatchEffClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                      void* ptr, float opt);
+    static VstIntPtr dispatchEffClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                      float opt);
     static void processClass(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
-    static void processClassReplacing(AEffect* effect, float** inputs, float** outputs,
-                                      VstInt32 sampleFrames);
+    static void processClassReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
     static void setParameterClass(AEffect* effect, VstInt32 index, float value);
     static float getParameterClass(AEffect* effect, VstInt32 index);
 };
@@ -109,9 +107,7 @@ public:
 
     virtual VstInt32 processEvents(VstEvents* /*events*/) { return 0; }
     virtual bool canParameterBeAutomated(VstInt32 /*index*/) { return true; }
-    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) {
-        return false;
-    }
+    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) { return false; }
     virtual bool getInputProperties(VstInt32 /*index*/, VstPinProperties* /*properties*/) { return false; }
     virtual bool getOutputProperties(VstInt32 /*index*/, VstPinProperties* /*properties*/) { return false; }
     virtual VstPlugCategory getPlugCategory() { return kPlugCategUnknown; }

@@ -9,10 +9,12 @@ namespace vexo {
 const float kReservedDefault = std::bit_cast<float>(std::uint32_t{0x3ED82D83});
 
 const ParameterInfo kParameterInfo[kNumParameters] = {
-    {"Tune     ", 6, 0.5f},       {"Cutoff   ", 0, 0.5f},       {"Resonance", 1, 0.0f},
-    {"Env.mod  ", 2, 0.2f},       {"Decay    ", 3, 0.1f},       {"Accent   ", 4, 0.0f},
-    {"Drive    ", 9, 0.25f},      {"Distortion", 8, 0.0f},      {"Volume   ", 5, 0.75f},
-    {"Reserved  ", 10, kReservedDefault}, {"Waveform ", 7, 0.0f}, {"DistortionType", 11, 0.0f},
+    {"Tune     ", 6, 0.5f},       {"Cutoff   ", 0, 0.5f},
+    {"Resonance", 1, 0.0f},       {"Env.mod  ", 2, 0.2f},
+    {"Decay    ", 3, 0.1f},       {"Accent   ", 4, 0.0f},
+    {"Drive    ", 9, 0.25f},      {"Distortion", 8, 0.0f},
+    {"Volume   ", 5, 0.75f},      {"Reserved  ", 10, kReservedDefault},
+    {"Waveform ", 7, 0.0f},       {"DistortionType", 11, 0.0f},
     {"HighpassFilter", 12, 0.0f},
 };
 

@@ -33,9 +33,9 @@ struct KeyName {
 };
 
 constexpr KeyName kProgrammingKeyNames[] = {
-    {36, "Run/Stop"}, {37, "Pattern"}, {38, "C"},    {39, "Clear"},  {40, "D"},    {41, "D#"},
-    {42, "E"},        {43, "F"},       {44, "F#"},   {45, "G"},      {46, "G#"},   {47, "A"},
-    {48, "Start"},    {49, "B"},       {50, "C"},    {72, "Down"},   {74, "Up"},   {76, "Accent"},
+    {36, "Run/Stop"}, {37, "Pattern"}, {38, "C"},    {39, "Clear"}, {40, "D"},  {41, "D#"},
+    {42, "E"},        {43, "F"},       {44, "F#"},   {45, "G"},     {46, "G#"}, {47, "A"},
+    {48, "Start"},    {49, "B"},       {50, "C"},    {72, "Down"},  {74, "Up"}, {76, "Accent"},
     {77, "Slide"},    {82, "Zero"},    {83, "Back"}, {84, "Next"},
 };
 
@@ -115,8 +115,7 @@ std::string SynthPlugin::configPath(const std::string& name) const {
 }
 
 int SynthPlugin::readConfiguration(const std::string& name) {
-    readConfigurationFile(configPath(name), settings_,
-                          [this](int index, float value) { setParameter(index, value); });
+    readConfigurationFile(configPath(name), settings_, [this](int index, float value) { setParameter(index, value); });
     return 1;
 }
 

@@ -65,9 +65,9 @@ public:
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
 
     // --- Set-up and processing
-    void setSampleRate(float rate) override;  // user-interface thread
-    void resume() override;                   // user-interface or audio thread
-    VstInt32 processEvents(VstEvents* events) override;                              // audio thread
+    void setSampleRate(float rate) override;                                           // user-interface thread
+    void resume() override;                                                            // user-interface or audio thread
+    VstInt32 processEvents(VstEvents* events) override;                                // audio thread
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;  // audio thread
 
     // --- Identity and capabilities (any thread)

@@ -1,6 +1,21 @@
 // Numeric building blocks shared by every stage of the voice.
 #pragma once
 
+#include <cmath>
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The per-sample stages are small and called from one loop; forcing them inline keeps the
+// whole frame in one function the compiler can schedule.
+#if defined(__GNUC__) || defined(__clang__)
+#define VEXO_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VEXO_ALWAYS_INLINE inline
+#endif
+
 namespace vexo {
 
 // A one-pole state. Each update adds the flip offset to its input and then negates it,
@@ -13,14 +28,14 @@ struct OnePole {
 };
 
 // One explicit Euler step of y' = c * (x - y).
-inline void eulerStep(OnePole& s, double x, double c) {
+VEXO_ALWAYS_INLINE void eulerStep(OnePole& s, double x, double c) {
     const double d = x + s.flip - s.value;
     s.value += c * d;
     s.flip = -s.flip;
 }
 
 // One sample of y' = c * (x - y) integrated with four Runge-Kutta stages.
-inline void rk4Step(OnePole& s, double x, double c) {
+VEXO_ALWAYS_INLINE void rk4Step(OnePole& s, double x, double c) {
     const double d = x + s.flip - s.value;
     const double k1 = c * d;
     const double k2 = c * (d - k1 / 2);
@@ -28,6 +43,42 @@ inline void rk4Step(OnePole& s, double x, double c) {
     const double k4 = c * (d - k3);
     s.value += (k1 + 2 * k2 + 2 * k3 + k4) / 6;
     s.flip = -s.flip;
+}
+
+// Two independent one-poles updated together. Lane by lane the arithmetic is exactly that
+// of the scalar updates (the same operations in the same order, each rounded the same
+// way), so the results are identical; the pair only halves the instruction count.
+typedef double Double2 __attribute__((vector_size(16)));
+
+struct OnePolePair {
+    Double2 value = {0.0, 0.0};
+    Double2 flip = {OnePole::kInitialFlip, OnePole::kInitialFlip};
+
+    OnePole lane(int i) const { return OnePole{value[i], flip[i]}; }
+};
+
+VEXO_ALWAYS_INLINE void eulerStep(OnePolePair& s, Double2 x, Double2 c) {
+    const Double2 d = x + s.flip - s.value;
+    s.value += c * d;
+    s.flip = -s.flip;
+}
+
+VEXO_ALWAYS_INLINE void rk4Step(OnePolePair& s, Double2 x, Double2 c) {
+    const Double2 d = x + s.flip - s.value;
+    const Double2 k1 = c * d;
+    const Double2 k2 = c * (d - k1 / 2);
+    const Double2 k3 = c * (d - k2 / 2);
+    const Double2 k4 = c * (d - k3);
+    s.value += (k1 + 2 * k2 + 2 * k3 + k4) / 6;
+    s.flip = -s.flip;
+}
+
+// rk4Step on lane 0 alone; lane 1 keeps its state.
+VEXO_ALWAYS_INLINE void rk4StepLane0(OnePolePair& s, double x, double c) {
+    OnePole lane{s.value[0], s.flip[0]};
+    rk4Step(lane, x, c);
+    s.value[0] = lane.value;
+    s.flip[0] = lane.flip;
 }
 
 constexpr double kLn10 = 2.30258509299405;
@@ -38,16 +89,56 @@ inline double coef(double sampleRate, double timeSeconds) {
     return kLn10 / (sampleRate * timeSeconds);
 }
 
-// Soft clipper: a rational approximation of tanh, exactly +-1 beyond +-3.
-inline double sat(double v) {
-    if (v < -3.0) {
-        return -1.0;
-    }
-    if (v > 3.0) {
-        return 1.0;
-    }
-    return v * (v * v + 27.0) / (9.0 * v * v + 27.0);
+// Soft clipper: a rational approximation of tanh, exactly +-1 beyond +-3. The limits are
+// applied with branch-free selects: inside a resonant filter the argument crosses +-3 all
+// the time, and a mispredicted branch on that path would stall the whole sample.
+VEXO_ALWAYS_INLINE double sat(double v) {
+    const double curve = v * (v * v + 27.0) / (9.0 * v * v + 27.0);
+#if defined(__SSE2__)
+    // The masks and the limit come from v alone and are ready before the division; only
+    // two logic operations follow the curve.
+    const __m128d x = _mm_set_sd(v);
+    const __m128d above = _mm_cmpgt_sd(x, _mm_set_sd(3.0));
+    const __m128d below = _mm_cmplt_sd(x, _mm_set_sd(-3.0));
+    const __m128d outside = _mm_or_pd(above, below);
+    const __m128d limit = _mm_or_pd(_mm_and_pd(above, _mm_set_sd(1.0)), _mm_and_pd(below, _mm_set_sd(-1.0)));
+    return _mm_cvtsd_f64(_mm_or_pd(_mm_andnot_pd(outside, _mm_set_sd(curve)), limit));
+#else
+    const double upper = v > 3.0 ? 1.0 : curve;
+    return v < -3.0 ? -1.0 : upper;
+#endif
 }
+
+// sat on both lanes; the selects of a vector comparison are branch-free by nature.
+VEXO_ALWAYS_INLINE Double2 sat(Double2 v) {
+    const Double2 curve = v * (v * v + 27.0) / (9.0 * v * v + 27.0);
+    const Double2 upper = v > 3.0 ? Double2{1.0, 1.0} : curve;
+    return v < -3.0 ? Double2{-1.0, -1.0} : upper;
+}
+
+// 2^x that keeps the results of its last two arguments. A settled smoother alternates
+// between two values (its flip offset), so its power is then reused, exactly, rather than
+// recomputed every sample.
+class PowerOfTwoCache {
+public:
+    VEXO_ALWAYS_INLINE double operator()(double x) {
+        if (x == arguments_[0]) {
+            return results_[0];
+        }
+        if (x == arguments_[1]) {
+            return results_[1];
+        }
+        arguments_[1] = arguments_[0];
+        results_[1] = results_[0];
+        arguments_[0] = x;
+        results_[0] = std::exp2(x);
+        return results_[0];
+    }
+
+private:
+    double arguments_[2] = {NAN, NAN};
+    double results_[2] = {NAN, NAN};
+};
 
 // Sample-rate class: 0 below 47999 Hz, 1 below 95999 Hz, 2 above.
 inline int rateClass(double sampleRate) {
@@ -58,6 +149,38 @@ inline int rateClass(double sampleRate) {
         return 1;
     }
     return 2;
+}
+
+// A position in a table of N entries: entry n and the fraction t toward entry n + 1.
+// Positions below 0 (and NaN) read the first entry; positions past the last pair read the
+// last entry, so no position can leave the table.
+struct TablePosition {
+    int n;
+    double t;
+};
+
+template <std::size_t N>
+VEXO_ALWAYS_INLINE TablePosition tablePosition(double x) {
+    static_assert(N >= 2);
+    if (!(x > 0.0)) {
+        return {0, 0.0};
+    }
+    if (x >= static_cast<double>(N - 1)) {
+        return {static_cast<int>(N - 2), 1.0};
+    }
+    const int n = static_cast<int>(x);
+    return {n, x - n};
+}
+
+template <std::size_t N>
+VEXO_ALWAYS_INLINE double interp(const float (&table)[N], TablePosition p) {
+    return (1 - p.t) * table[p.n] + p.t * table[p.n + 1];
+}
+
+// Linear table lookup at position x (in entries).
+template <std::size_t N>
+VEXO_ALWAYS_INLINE double interp(const float (&table)[N], double x) {
+    return interp(table, tablePosition<N>(x));
 }
 
 }  // namespace vexo

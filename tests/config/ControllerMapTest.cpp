@@ -9,7 +9,7 @@ namespace {
 
 TEST(ControllerMap, Defaults) {
     const ControllerMap map;
-    const std::pair<int, int> defaults[] = {{7, 8},  {70, 10}, {71, 0}, {74, 1},  {76, 2}, {77, 3},
+    const std::pair<int, int> defaults[] = {{7, 8},  {70, 10}, {71, 0},  {74, 1}, {76, 2}, {77, 3},
                                             {78, 4}, {79, 5},  {80, 11}, {91, 7}, {92, 6}};
     int mapped = 0;
     for (int c = 0; c < 128; ++c) {
@@ -52,9 +52,10 @@ TEST(KeyMap, DefaultsAndLearning) {
 TEST(ControllerMapFile, ItemsApplyInOrder) {
     ControllerMap map;
     KeyMap keys;
-    applyControllerMapText("; my map\nmidicc.cutoff = 21\nMidiCC.Resonance=21\n MidiCC.Decay = 0x4A ; hex\n"
-                           "MidiCC.Volume = 300\nUnknown = 5\n",
-                           map, keys);
+    applyControllerMapText(
+        "; my map\nmidicc.cutoff = 21\nMidiCC.Resonance=21\n MidiCC.Decay = 0x4A ; hex\n"
+        "MidiCC.Volume = 300\nUnknown = 5\n",
+        map, keys);
     EXPECT_EQ(map.controllerForParameter(1), -1);
     EXPECT_EQ(map.controllerForParameter(2), 21);
     EXPECT_EQ(map.parameterFor(74), 4);

@@ -169,7 +169,7 @@ TEST_F(KeyboardProgramming, ModeOnePitchEntryStopsAtTheLastStep) {
     run(9);
     EXPECT_EQ(at(3).note, 9);
     EXPECT_EQ(position(), 3);  // no wrap
-    run(Code::AutoAdvance);  // already in pitch entry: back to the first step
+    run(Code::AutoAdvance);    // already in pitch entry: back to the first step
     EXPECT_EQ(position(), 0);
     run(Code::Down);
     run(Code::Up);

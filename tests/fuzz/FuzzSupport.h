@@ -2,11 +2,12 @@
 // callback, and a reader for structured choices from the fuzzer's bytes.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "host/vst2.h"
 

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             e.midiData[1] = static_cast<char>(in.byte());
             e.midiData[2] = static_cast<char>(in.byte());
             VstEvent* pointer = reinterpret_cast<VstEvent*>(&e);
-            std::memcpy(reinterpret_cast<char*>(list->events) + static_cast<std::size_t>(i) * sizeof pointer,
-                        &pointer, sizeof pointer);
+            std::memcpy(reinterpret_cast<char*>(list->events) + static_cast<std::size_t>(i) * sizeof pointer, &pointer,
+                        sizeof pointer);
         }
         list->numEvents = count;
         plugin.processEvents(list);

@@ -6,8 +6,7 @@
 #include "host/SynthPlugin.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static vexo::SynthPlugin& plugin =
-        *new vexo::SynthPlugin(&vexo::fuzz::hostCallback, vexo::fuzz::scratchFolder());
+    static vexo::SynthPlugin& plugin = *new vexo::SynthPlugin(&vexo::fuzz::hostCallback, vexo::fuzz::scratchFolder());
     // The host's buffer is exactly as long as it says: a copy makes overreads visible.
     std::vector<std::uint8_t> chunk(data, data + size);
     plugin.setChunk(chunk.empty() ? nullptr : chunk.data(), static_cast<VstInt32>(chunk.size()), false);

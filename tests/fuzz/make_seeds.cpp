@@ -52,11 +52,12 @@ int main(int argc, char** argv) {
     }
 
     write(root / "configuration" / "defaults", vexo::configurationText(vexo::Settings{}));
-    write(root / "configuration" / "keys", "; all kinds\nFilterslope = 18\nTempo = 140\nHighpass = On\n"
-                                            "ParameterSmoothing = Off\nVcoGain = 2.5\nActiveClocks = 0x100\n");
-    write(root / "controller_map" / "defaults",
-          vexo::controllerMapText(vexo::ControllerMap{}, vexo::KeyMap{}));
-    write(root / "controller_map" / "keys", "; map\nMidiCC.Cutoff = 21\nMidiCC.Decay=0x14\nMidiKeyMapping = 2\n40 41\n");
+    write(root / "configuration" / "keys",
+          "; all kinds\nFilterslope = 18\nTempo = 140\nHighpass = On\n"
+          "ParameterSmoothing = Off\nVcoGain = 2.5\nActiveClocks = 0x100\n");
+    write(root / "controller_map" / "defaults", vexo::controllerMapText(vexo::ControllerMap{}, vexo::KeyMap{}));
+    write(root / "controller_map" / "keys",
+          "; map\nMidiCC.Cutoff = 21\nMidiCC.Decay=0x14\nMidiKeyMapping = 2\n40 41\n");
 
     write(root / "pattern_text" / "bank", readAll(plugin / "DefaultPatternBank.pat"));
     int count = 0;
@@ -68,11 +69,10 @@ int main(int argc, char** argv) {
 
     {
         using namespace vexo::test;
-        const std::string song =
-            songChunk("HEAD", "abc") +
-            songContainer("SONG", UnitWriter().knobs(5, 10, 1).numbered(0x13).chunk() +
-                                      UnitWriter().numbered(0x04).chunk()) +
-            songChunk("303 ", std::string(40, '\x01'));
+        const std::string song = songChunk("HEAD", "abc") +
+                                 songContainer("SONG", UnitWriter().knobs(5, 10, 1).numbered(0x13).chunk() +
+                                                           UnitWriter().numbered(0x04).chunk()) +
+                                 songChunk("303 ", std::string(40, '\x01'));
         write(root / "rebirth_ph" / "song", song);
         write(root / "rebirth_ph" / "ph", phText([](int b) { return b % 20; }));
     }

@@ -66,15 +66,16 @@ TEST_F(BlockLoop, BlockWithoutEventsIsOneSlice) {
 TEST_F(BlockLoop, EventsSplitTheBlockAtTheirOffsets) {
     sendMidi({{100, 0x90, 4, 1}, {300, 0x80, 8, 0}});
     run(512);
-    EXPECT_EQ(recorder().log, (std::vector<Entry>{{'r', 0, 100}, {'e', 4, 0}, {'r', 100, 200}, {'e', 8, 100},
-                                                  {'r', 300, 212}}));
+    EXPECT_EQ(recorder().log,
+              (std::vector<Entry>{{'r', 0, 100}, {'e', 4, 0}, {'r', 100, 200}, {'e', 8, 100}, {'r', 300, 212}}));
 }
 
 TEST_F(BlockLoop, EqualOffsetsKeepHostOrderAndOffsetZeroComesFirst) {
     sendMidi({{50, 0x90, 12, 1}, {0, 0x90, 20, 1}, {50, 0x90, 16, 1}, {0, 0x90, 24, 1}});
     run(64);
-    EXPECT_EQ(recorder().log, (std::vector<Entry>{{'e', 20, 0}, {'e', 24, 0}, {'r', 0, 50}, {'e', 12, 0},
-                                                  {'e', 16, 50}, {'r', 50, 14}}));
+    EXPECT_EQ(
+        recorder().log,
+        (std::vector<Entry>{{'e', 20, 0}, {'e', 24, 0}, {'r', 0, 50}, {'e', 12, 0}, {'e', 16, 50}, {'r', 50, 14}}));
 }
 
 TEST_F(BlockLoop, KeepsTheFirst64EventsSorted) {

@@ -70,8 +70,7 @@ TEST_P(GoldenRender, MatchesReference) {
     prepareFolder(dir.path(), golden, scenario);
     PluginHost host;
     ASSERT_TRUE(host.load(dir.path(), error)) << error;
-    const ScenarioResult result =
-        runScenario(host, scenario, test::readBytes((folder / scenario.chunkFile).string()));
+    const ScenarioResult result = runScenario(host, scenario, test::readBytes((folder / scenario.chunkFile).string()));
 
     const std::vector<float> expected = readFloats((folder / "expected.f32").string());
     ASSERT_EQ(expected.size(), result.left.size());

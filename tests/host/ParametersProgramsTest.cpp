@@ -40,8 +40,8 @@ protected:
 };
 
 TEST_F(Parameters, NamesKeepTheirTrailingBlanks) {
-    const char* expected[] = {"Tune     ", "Cutoff   ", "Resonance", "Env.mod  ", "Decay    ",
-                              "Accent   ", "Drive    ", "Distortion", "Volume   ", "Reserved  ",
+    const char* expected[] = {"Tune     ", "Cutoff   ",      "Resonance",     "Env.mod  ", "Decay    ",
+                              "Accent   ", "Drive    ",      "Distortion",    "Volume   ", "Reserved  ",
                               "Waveform ", "DistortionType", "HighpassFilter"};
     for (int i = 0; i < 13; ++i) {
         EXPECT_EQ(name(i), expected[i]) << i;

@@ -75,11 +75,11 @@ TEST_F(StateChunk, LayoutOfTheWrittenChunk) {
     const std::size_t program3 = 16904 + 3 * 196;
     EXPECT_STREQ(reinterpret_cast<const char*>(&bytes[program3]), "Acid");
     EXPECT_EQ(std::bit_cast<float>(wordAt(bytes, program3 + 24)), 0.25f);  // slot 0: Cutoff
-    EXPECT_EQ(wordAt(bytes, 20040), 2u);   // MidiMode
-    EXPECT_EQ(wordAt(bytes, 20044), 1u);   // SyncMode
-    EXPECT_EQ(wordAt(bytes, 20048), 9u);   // programming position
-    EXPECT_EQ(wordAt(bytes, 20052), 5u);   // current pattern
-    EXPECT_EQ(wordAt(bytes, 20060), 3u);   // current program
+    EXPECT_EQ(wordAt(bytes, 20040), 2u);                                   // MidiMode
+    EXPECT_EQ(wordAt(bytes, 20044), 1u);                                   // SyncMode
+    EXPECT_EQ(wordAt(bytes, 20048), 9u);                                   // programming position
+    EXPECT_EQ(wordAt(bytes, 20052), 5u);                                   // current pattern
+    EXPECT_EQ(wordAt(bytes, 20060), 3u);                                   // current program
     EXPECT_EQ(wordAt(bytes, 20064), 0b111110111u);  // slope, tuning, highpass, mode 2, out, lock, sync, knobs
     for (std::size_t w = 7; w < 22; ++w) {
         EXPECT_EQ(wordAt(bytes, 20040 + 4 * w), 0u);
@@ -165,7 +165,6 @@ TEST_F(StateChunk, ShortNullOrUnknownChunksTakeNothing) {
     load(unknown);
     EXPECT_EQ(plugin->bank().pattern(5).header, 0x80000310u);
     EXPECT_EQ(plugin->bank().currentPattern(), 5);
-
 }
 
 // Counts the parameter values pushed into the plug-in.

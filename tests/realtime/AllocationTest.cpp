@@ -90,9 +90,10 @@ protected:
             pattern.setShuffle(p * 30);
             pattern.setTriplet(p == 3);
             for (int i = 0; i < 16; ++i) {
-                pattern.setStep(i, Step{static_cast<std::uint8_t>((i * 5) % 13),
-                                        static_cast<std::uint8_t>(StepFlags::Gate | (i % 3 == 0 ? StepFlags::Slide : 0) |
-                                                                  (i % 4 == 1 ? StepFlags::Accent : 0))});
+                pattern.setStep(i,
+                                Step{static_cast<std::uint8_t>((i * 5) % 13),
+                                     static_cast<std::uint8_t>(StepFlags::Gate | (i % 3 == 0 ? StepFlags::Slide : 0) |
+                                                               (i % 4 == 1 ? StepFlags::Accent : 0))});
             }
         }
         plugin->setSampleRate(44100.0f);

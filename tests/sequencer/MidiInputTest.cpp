@@ -105,7 +105,7 @@ TEST_F(MidiInput, NoteModeLegatoGlidesAndLastNoteReleases) {
     EXPECT_EQ(plugin->noteState().prevSlide, 1);
     EXPECT_EQ(plugin->noteState().envTrigger, 0);
     EXPECT_EQ(plugin->noteState().accentOn, 1);  // velocity above AccentVelocity
-    off(60);  // not the sounding key: nothing happens
+    off(60);                                     // not the sounding key: nothing happens
     EXPECT_EQ(plugin->noteState().noteGate, 1);
     off(90);
     EXPECT_EQ(plugin->noteState().noteGate, 0);

@@ -50,7 +50,7 @@ TEST(Pattern, TieLengthCountsFollowingTiedStepsInsideTheLength) {
     p.setStep(4, step(0, StepFlags::Tie));
     p.setStep(5, step(0, StepFlags::Tie | StepFlags::Gate));
     EXPECT_EQ(p.tieLength(2), 4);
-    EXPECT_EQ(p.tieLength(3), 3);  // the flags of the step itself do not matter
+    EXPECT_EQ(p.tieLength(3), 3);           // the flags of the step itself do not matter
     p.setStep(8, step(0, StepFlags::Tie));  // outside the pattern
     p.setStep(7, step(0, StepFlags::Tie));
     EXPECT_EQ(p.tieLength(6), 2);

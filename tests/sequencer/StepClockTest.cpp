@@ -179,9 +179,9 @@ TEST_F(StepClockTest, TiedStepsFormOneNoteAndAreSkipped) {
     runUntil(6 * 5513);
     ASSERT_GE(stepIndices.size(), 3u);
     EXPECT_EQ(stepIndices[0], 0);
-    EXPECT_EQ(stepIndices[1], 4);  // the index moved past the tied steps at once
-    EXPECT_EQ(stepStarts[1], 22051);            // four steps of 5512.5 frames
-    EXPECT_EQ(gateOffs[0], 22051 - 2703);       // 0.49 step before the note ends
+    EXPECT_EQ(stepIndices[1], 4);          // the index moved past the tied steps at once
+    EXPECT_EQ(stepStarts[1], 22051);       // four steps of 5512.5 frames
+    EXPECT_EQ(gateOffs[0], 22051 - 2703);  // 0.49 step before the note ends
     const std::vector<Sent> ons = noteOns();
     ASSERT_GE(ons.size(), 2u);
     EXPECT_EQ(ons[0].tick, 0);  // one note-on for the tied note

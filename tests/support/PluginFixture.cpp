@@ -9,10 +9,9 @@ RecordingHost*& currentHost() {
     return host;
 }
 
-VstIntPtr recordingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                            float opt) {
-    RecordingHost* host = effect != nullptr && effect->user != nullptr ? static_cast<RecordingHost*>(effect->user)
-                                                                       : currentHost();
+VstIntPtr recordingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    RecordingHost* host =
+        effect != nullptr && effect->user != nullptr ? static_cast<RecordingHost*>(effect->user) : currentHost();
     if (host == nullptr) {
         return opcode == audioMasterVersion ? 2400 : 0;
     }

@@ -22,8 +22,8 @@ struct SentMidi {
 };
 
 inline std::ostream& operator<<(std::ostream& out, const SentMidi& m) {
-    return out << "{" << m.deltaFrames << ": " << std::hex << m.status << " " << m.data1 << " " << m.data2
-               << std::dec << (m.duringProcess ? " in block" : " outside") << "}";
+    return out << "{" << m.deltaFrames << ": " << std::hex << m.status << " " << m.data1 << " " << m.data2 << std::dec
+               << (m.duringProcess ? " in block" : " outside") << "}";
 }
 
 // What the recording host answers and remembers.
@@ -42,8 +42,7 @@ struct RecordingHost {
 };
 
 RecordingHost*& currentHost();
-VstIntPtr recordingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                            float opt);
+VstIntPtr recordingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
 // Builds plug-ins of type T (SynthPlugin or a test double derived from it).
 class PluginFixture : public ::testing::Test {

@@ -2,13 +2,13 @@
 // load the built module from.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace vexo::test {
 

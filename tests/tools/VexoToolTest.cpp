@@ -44,10 +44,9 @@ TEST(VexoTool, InfoShowsWhatAHostSees) {
 
 TEST(VexoTool, PlayShowsNotesAStepApartAt120Bpm) {
     test::TempDir dir;
-    test::writeFile(dir.file("gated.pat"),
-                    "; VEXO Meta tag: 4\nc-3 1 0 0\nd-3 1 0 0\ne-3 1 0 1\ng-3 1 0 0\n");
-    const Output out = vexo("play " + pluginArgument() + " --pattern 3 --pattern-file " + dir.file("gated.pat") +
-                            " --bars 1");
+    test::writeFile(dir.file("gated.pat"), "; VEXO Meta tag: 4\nc-3 1 0 0\nd-3 1 0 0\ne-3 1 0 1\ng-3 1 0 0\n");
+    const Output out =
+        vexo("play " + pluginArgument() + " --pattern 3 --pattern-file " + dir.file("gated.pat") + " --bars 1");
     ASSERT_EQ(out.status, 0) << out.text;
     std::istringstream lines(out.text);
     std::vector<long long> noteOns;

@@ -11,8 +11,8 @@
 namespace vexo {
 
 struct ReceivedMidi {
-    int block = 0;            // index of the block during or before which it was sent
-    long long blockFrame = 0; // first frame of that block
+    int block = 0;             // index of the block during or before which it was sent
+    long long blockFrame = 0;  // first frame of that block
     bool duringProcess = false;
     int deltaFrames = 0;
     std::uint8_t bytes[3] = {0, 0, 0};
@@ -40,8 +40,7 @@ public:
     bool load(const std::string& pluginPath, std::string& error);
     AEffect* effect() const { return effect_; }
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
     // effOpen, sample rate, block size.
     void open(double sampleRate, int blockSize);
     void resume() { dispatch(effMainsChanged, 0, 1); }
@@ -76,8 +75,7 @@ public:
     void close();
 
 private:
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float opt);
+    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr handle(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
     void* module_ = nullptr;

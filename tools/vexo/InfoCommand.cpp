@@ -21,7 +21,7 @@ std::string flagNames(VstInt32 flags) {
         VstInt32 bit;
         const char* name;
     };
-    const Flag names[] = {{effFlagsHasEditor, "HasEditor"},       {effFlagsCanReplacing, "CanReplacing"},
+    const Flag names[] = {{effFlagsHasEditor, "HasEditor"},         {effFlagsCanReplacing, "CanReplacing"},
                           {effFlagsProgramChunks, "ProgramChunks"}, {effFlagsIsSynth, "IsSynth"},
                           {effFlagsNoSoundInStop, "NoSoundInStop"}, {effFlagsCanDoubleReplacing, "CanDoubleReplacing"}};
     std::string s;
@@ -65,7 +65,8 @@ int runInfo(const std::vector<std::string>& raw) {
     std::printf("product:     %s\n", host.text(effGetProductString).c_str());
     std::printf("unique id:   %s (0x%08X)\n", fourChars(e->uniqueID).c_str(), static_cast<unsigned>(e->uniqueID));
     std::printf("version:     %d (vendor version %ld, VST %ld)\n", e->version,
-                static_cast<long>(host.dispatch(effGetVendorVersion)), static_cast<long>(host.dispatch(effGetVstVersion)));
+                static_cast<long>(host.dispatch(effGetVendorVersion)),
+                static_cast<long>(host.dispatch(effGetVstVersion)));
     std::printf("flags:       0x%X %s\n", static_cast<unsigned>(e->flags), flagNames(e->flags).c_str());
     std::printf("inputs:      %d\noutputs:     %d\n", e->numInputs, e->numOutputs);
     std::printf("category:    %s\n", categoryName(host.dispatch(effGetPlugCategory)));

@@ -34,7 +34,9 @@ void printPattern(const Pattern& pattern, int index) {
         std::printf("  %2d  %s%c  %s%s%s%s%s\n", i + 1, kNoteNames[s.note % 12], stepOctaveDigit(s),
                     s.has(StepFlags::Gate) ? "gate " : "rest ", s.has(StepFlags::Slide) ? "slide " : "",
                     s.has(StepFlags::Accent) ? "accent " : "", s.has(StepFlags::Tie) ? "tie " : "",
-                    s.has(StepFlags::NoteMark) ? "(note)" : s.has(StepFlags::RestMark) ? "(rest)" : "");
+                    s.has(StepFlags::NoteMark)   ? "(note)"
+                    : s.has(StepFlags::RestMark) ? "(rest)"
+                                                 : "");
     }
 }
 
@@ -54,10 +56,9 @@ int runProgram(const std::vector<std::string>& raw) {
     if (!parseNotes(noteList, notes)) {
         return usageError("program", "--notes needs a comma-separated list of MIDI notes 0..127");
     }
-    options.configLines.insert(options.configLines.begin(),
-                               {"MidiKeyProgramming = 1", "ProgrammingMode = " + mode,
-                                keepPattern ? "; patterns as loaded" : "ClearNotes = 0",
-                                keepPattern ? "; bank as loaded" : "LoadDefaultBank = 0"});
+    options.configLines.insert(options.configLines.begin(), {"MidiKeyProgramming = 1", "ProgrammingMode = " + mode,
+                                                             keepPattern ? "; patterns as loaded" : "ClearNotes = 0",
+                                                             keepPattern ? "; bank as loaded" : "LoadDefaultBank = 0"});
 
     Session session;
     std::string error;

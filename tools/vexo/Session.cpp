@@ -100,8 +100,7 @@ bool Session::open(const SessionOptions& options, std::string& error) {
             for (int i = 0; i < kNumParameters; ++i) {
                 std::string candidate = kParameterInfo[i].name;
                 candidate.erase(candidate.find_last_not_of(' ') + 1);
-                if (strcasecmp(candidate.c_str(), name.c_str()) == 0 ||
-                    (name == std::to_string(i))) {
+                if (strcasecmp(candidate.c_str(), name.c_str()) == 0 || (name == std::to_string(i))) {
                     host_.setParameter(i, value);
                     found = true;
                 }

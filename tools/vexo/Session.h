@@ -17,9 +17,9 @@ struct SessionOptions {
     double sampleRate = 44100.0;
     int blockSize = 512;
     double tempo = 120.0;
-    std::vector<std::string> configLines;  // "Key = value", applied as User.ini
+    std::vector<std::string> configLines;    // "Key = value", applied as User.ini
     std::vector<std::string> parameterSets;  // "Name=value"
-    std::string patternFile;  // put into the played slot before rendering
+    std::string patternFile;                 // put into the played slot before rendering
     int pattern = 0;
 
     // Reads --plugin, --rate, --block, --tempo, --config, --set, --pattern, --pattern-file.

@@ -1,0 +1,267 @@
+// Voice engine cost per frame: the voice alone (driven by a minimal in-bench sequencer),
+// the whole processReplacing path of the plug-in, and the floor set by the emulated filter.
+//
+// Counters: time_per_frame (seconds per rendered frame) and realtime_x (seconds of audio
+// rendered per second of CPU time on one core).
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/SynthPlugin.h"
+#include "voice/PitchTables.h"
+#include "voice/VoiceEngine.h"
+#include "voice/WaveTables.h"
+
+namespace vexo {
+namespace {
+
+constexpr int kBlockFrames = 512;
+constexpr double kTempoBpm = 120.0;
+constexpr double kGateShare = 0.51;
+constexpr int kIdleKey = 36;
+constexpr int kPatternKey = 36;
+
+// A bass line of 16 gated steps: semitones above the lowest note, accents on the beats.
+constexpr std::array<int, 16> kNotes = {0, 0, 12, 0, 3, 0, 10, 0, 0, 7, 0, 12, 5, 0, 3, 10};
+constexpr std::array<bool, 16> kAccents = {true, false, false, false, true, false, false, false,
+                                           true, false, false, false, true, false, false, false};
+
+enum class Chain { Plain, Distorted };
+
+VoiceControls benchControls(Chain chain) {
+    VoiceControls c;
+    c.resonance = 0.8f;
+    c.cutoff = 0.4f;
+    c.envMod = 0.6f;
+    c.decay = 0.4f;
+    c.accent = 0.7f;
+    if (chain == Chain::Distorted) {
+        c.distortion = 0.6f;
+        c.drive = 0.7f;
+        c.distortionType = 0.0f;
+        c.highpassFilter = 1.0f;
+    }
+    return c;
+}
+
+const WaveTablePair& benchWaveTables() {
+    WaveTablePair& pair = acquireWaveTables();
+    loadWaveTables(pair, std::string(VEXO_PLUGIN_DIR) + "/Data/1ca37741f.dat",
+                   std::string(VEXO_PLUGIN_DIR) + "/Data/3c2a6627a.dat");
+    return pair;
+}
+
+// Plays the 16-step pattern into a NoteState the way the step clock does: a trigger and
+// the pitch at each step start, the gate closing after 51 % of the step.
+class MiniSequencer {
+public:
+    explicit MiniSequencer(double sampleRate) : stepFrames_(sampleRate / (kTempoBpm / 60.0 * 4.0)) {}
+
+    void tick(NoteState& note) {
+        if (position_ >= stepFrames_) {
+            position_ -= stepFrames_;
+            step_ = (step_ + 1) % static_cast<int>(kNotes.size());
+            started_ = false;
+        }
+        if (!started_) {
+            started_ = true;
+            const std::size_t i = static_cast<std::size_t>(step_);
+            note.stepPitch = pitchTableStandard()[static_cast<std::size_t>(kLowestMidiNote + kNotes[i])];
+            note.noteGate = 1;
+            note.accentOn = note.stepAccent = kAccents[i] ? 1 : 0;
+            note.trigger();
+        }
+        if (position_ > stepFrames_ * kGateShare) {
+            note.noteGate = 0;
+        }
+        position_ += 1.0;
+    }
+
+private:
+    double stepFrames_;
+    double position_ = 0.0;
+    int step_ = 0;
+    bool started_ = false;
+};
+
+void setCounters(benchmark::State& state, double sampleRate, long long framesPerIteration) {
+    const double frames = static_cast<double>(state.iterations()) * static_cast<double>(framesPerIteration);
+    state.counters["time_per_frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["realtime_x"] = benchmark::Counter(frames / sampleRate, benchmark::Counter::kIsRate);
+}
+
+// --- The voice alone
+
+void voiceBench(benchmark::State& state, Chain chain, bool idle) {
+    const double sampleRate = static_cast<double>(state.range(0));
+    auto voice = std::make_unique<VoiceEngine>();
+    voice->setWaveTables(&benchWaveTables());
+    NoteState note;
+    MiniSequencer sequencer(sampleRate);
+    const VoiceControls controls = benchControls(chain);
+    const VoiceOptions options;
+    std::vector<float> out(kBlockFrames);
+
+    auto renderBlock = [&](bool play) {
+        if (!voice->beginBlock(static_cast<float>(sampleRate), controls, options)) {
+            state.SkipWithError("wavetables not loaded");
+            return;
+        }
+        for (int i = 0; i < kBlockFrames; ++i) {
+            if (play) {
+                sequencer.tick(note);
+            }
+            out[static_cast<std::size_t>(i)] = static_cast<float>(voice->renderFrame(note));
+        }
+    };
+    // Two seconds of playing, then for the idle case the release tail up to the idle rule.
+    for (int frames = 0; frames < 2 * sampleRate; frames += kBlockFrames) {
+        renderBlock(true);
+    }
+    if (idle) {
+        note.noteGate = 0;
+        for (int frames = 0; frames <= options.activeClocks + kBlockFrames; frames += kBlockFrames) {
+            renderBlock(false);
+        }
+    }
+    for (auto _ : state) {
+        renderBlock(!idle);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    setCounters(state, sampleRate, kBlockFrames);
+}
+
+void BM_VoicePattern(benchmark::State& state) {
+    voiceBench(state, Chain::Plain, false);
+}
+void BM_VoicePatternDistortedHighpass(benchmark::State& state) {
+    voiceBench(state, Chain::Distorted, false);
+}
+void BM_VoiceIdle(benchmark::State& state) {
+    voiceBench(state, Chain::Plain, true);
+}
+
+// --- The floor: the emulated filter alone, both chains and the feedback, on a sawtooth.
+
+void BM_FilterFloor(benchmark::State& state) {
+    const double sampleRate = static_cast<double>(state.range(0));
+    FilterBlock block;
+    block.tables = &filterTables();
+    block.mode = kFilter18dBEmulated;
+    block.resonance = 0.8;
+    block.oneMinusResonance = 1 - 0.8;
+    CutoffControl cutoff;
+    CutoffInputs inputs;
+    inputs.cutoff2 = 0.16;
+    inputs.envMod = 0.6;
+    inputs.resonance = 0.8;
+    inputs.filterEnv = 0.5;
+    inputs.attackRamp = 1.0;
+    const FilterControl control = cutoff.compute(inputs, block);
+    LowpassFilter filter;
+    std::vector<double> input(kBlockFrames);
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        input[i] = 2.6 * (1.0 - 2.0 * static_cast<double>(i % 128) / 128.0);
+    }
+    std::vector<float> out(kBlockFrames);
+    for (auto _ : state) {
+        for (int i = 0; i < kBlockFrames; ++i) {
+            out[static_cast<std::size_t>(i)] =
+                static_cast<float>(filter.process(input[static_cast<std::size_t>(i)], control, block));
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    setCounters(state, sampleRate, kBlockFrames);
+}
+
+// --- The whole processReplacing path of the plug-in
+
+VstIntPtr benchHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+void sendNote(SynthPlugin& plugin, int status, int key, int velocity) {
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof(VstMidiEvent);
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(key);
+    event.midiData[2] = static_cast<char>(velocity);
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&event);
+    plugin.processEvents(&events);
+}
+
+void pluginBench(benchmark::State& state, Chain chain, bool idle) {
+    const double sampleRate = static_cast<double>(state.range(0));
+    auto plugin = std::make_unique<SynthPlugin>(benchHostCallback, std::string(VEXO_PLUGIN_DIR) + "/");
+    plugin->setSampleRate(static_cast<float>(sampleRate));
+    plugin->setBlockSize(kBlockFrames);
+    plugin->resume();
+    const VoiceControls c = benchControls(chain);
+    const float values[kNumParameters] = {c.tune,     c.cutoff,         c.resonance,     c.envMod, c.decay,
+                                          c.accent,   c.drive,          c.distortion,    c.volume, 0.0f,
+                                          c.waveform, c.distortionType, c.highpassFilter};
+    for (int i = 0; i < kNumParameters; ++i) {
+        if (i != kReserved) {
+            plugin->setParameter(i, values[i]);
+        }
+    }
+    plugin->settings().filterMode = kFilter18dBEmulated;
+    plugin->settings().syncMode = 0;
+    plugin->settings().midiMode = 0;
+    Pattern& pattern = plugin->bank().pattern(kPatternKey);
+    pattern.setLength(static_cast<int>(kNotes.size()));
+    for (std::size_t i = 0; i < kNotes.size(); ++i) {
+        const auto flags = static_cast<std::uint8_t>(StepFlags::Gate | (kAccents[i] ? StepFlags::Accent : 0));
+        pattern.setStep(static_cast<int>(i), Step{static_cast<std::uint8_t>(kNotes[i]), flags});
+    }
+
+    std::vector<float> left(kBlockFrames);
+    std::vector<float> right(kBlockFrames);
+    float* outputs[2] = {left.data(), right.data()};
+    sendNote(*plugin, 0x90, idle ? kIdleKey : kPatternKey, 100);
+    for (int frames = 0; frames < 2 * sampleRate; frames += kBlockFrames) {
+        plugin->processReplacing(nullptr, outputs, kBlockFrames);
+    }
+    if (idle) {
+        sendNote(*plugin, 0x80, kIdleKey, 0);
+        for (int frames = 0; frames <= plugin->settings().activeClocks + kBlockFrames; frames += kBlockFrames) {
+            plugin->processReplacing(nullptr, outputs, kBlockFrames);
+        }
+    }
+    for (auto _ : state) {
+        plugin->processReplacing(nullptr, outputs, kBlockFrames);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::ClobberMemory();
+    }
+    setCounters(state, sampleRate, kBlockFrames);
+}
+
+void BM_PluginPattern(benchmark::State& state) {
+    pluginBench(state, Chain::Plain, false);
+}
+void BM_PluginPatternDistortedHighpass(benchmark::State& state) {
+    pluginBench(state, Chain::Distorted, false);
+}
+void BM_PluginIdle(benchmark::State& state) {
+    pluginBench(state, Chain::Plain, true);
+}
+
+}  // namespace
+}  // namespace vexo
+
+BENCHMARK(vexo::BM_FilterFloor)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_VoicePattern)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_VoicePatternDistortedHighpass)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_VoiceIdle)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_PluginPattern)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_PluginPatternDistortedHighpass)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_PluginIdle)->Arg(44100)->Arg(96000);

@@ -1,0 +1,172 @@
+// Cutoff control and the resonant low-pass filter with its three emulation modes.
+#pragma once
+
+#include "voice/FilterTables.h"
+#include "voice/VoiceMath.h"
+
+namespace vexo {
+
+enum FilterMode : int {
+    kFilter24dB = 0,          // four poles, saturation before the last one
+    kFilter18dBEmulated = 1,  // non-linear resonant chain crossfaded with a linear three-pole tap
+    kFilter18dBPure = 2,      // three poles in the signal path, four in the loop, no saturation
+};
+
+constexpr double kEnvDepthMin = 0.14;
+constexpr double kEnvDepthMax = 0.65;
+constexpr double kEnvOffset = 0.45;
+constexpr double kControlLimit = 1.4;
+constexpr double kControlSmoothingCoef = 0.1;
+constexpr double kStageCoefScale = 1.4;
+constexpr double kStageCoefScaleRateClass2 = 0.6;
+
+// Per-slice values of the cutoff control and filter.
+struct FilterBlock {
+    const FilterTables* tables = nullptr;
+    int mode = kFilter18dBEmulated;
+    double resonance = 0;          // R, the raw Resonance parameter
+    double oneMinusResonance = 1;  // 1 - R
+    double baseLow = 0.22;         // a: control value at Cutoff 0
+    double baseSpan = 0.42;        // b - a
+    double baseScale = 1.0;        // 1 + 0.5 (TM3 - 0.5)
+    double accentWeight = 0.27;    // w
+    double feedbackScale = 3.985;  // TM4
+    double vccFactor = 1.0125;     // F = 1 + 0.05 TM6
+    bool envmodCurve = true;
+    bool smoothControl = false;  // VCANoise off
+    bool halfRateScale = false;  // rate class 2
+    bool vcaLeveling = false;
+};
+
+// What the filter and the level compensation need for one sample.
+struct FilterControl {
+    double g = 0;         // per-sample stage coefficient
+    double k = 0;         // resonance amount
+    double feedback = 0;  // G
+    double saturationScale = 1;
+    double inverseSaturationScale = 1;
+    double level = 0;  // L, level compensation for the output stage
+};
+
+// Maps the Env.mod knob onto a curve through 0 and 1.
+VEXO_ALWAYS_INLINE double envModCurve(double e) {
+    return 39 / (130 - 100 * e) - 0.3;
+}
+
+// This sample's inputs of the cutoff control.
+struct CutoffInputs {
+    double cutoff2 = 0;    // smoothed Cutoff, squared
+    double envMod = 0;     // smoothed Env.mod
+    double resonance = 0;  // smoothed Resonance
+    double filterEnv = 0;
+    double accentCapSmoothed = 0;
+    int accentOn = 0;
+    double accentDrive = 0;
+    double attackRamp = 0;  // rises from 0 toward 1 after each trigger
+};
+
+class CutoffControl {
+public:
+    VEXO_ALWAYS_INLINE FilterControl compute(const CutoffInputs& in, const FilterBlock& block) {
+        const double e = block.envmodCurve ? envModCurve(in.envMod) : in.envMod;
+        const double depth = kEnvDepthMin + e * (kEnvDepthMax - kEnvDepthMin);
+        const double R = block.resonance;
+        const double c2 = in.cutoff2;
+        double m =
+            block.baseScale * (block.baseLow + c2 * block.baseSpan) + depth * (in.filterEnv - 0.05 - kEnvOffset) +
+            block.accentWeight * (R * in.accentCapSmoothed + block.oneMinusResonance * in.accentOn * in.accentDrive) +
+            0.1 * e * (1 - c2);
+        if (m > kControlLimit) {
+            m = kControlLimit;
+        }
+        if (block.smoothControl) {
+            eulerStep(smoothA_, m, kControlSmoothingCoef);
+            eulerStep(smoothB_, smoothA_.value, kControlSmoothingCoef);
+            m = smoothB_.value;
+        }
+
+        FilterControl c;
+        const FilterTables& tables = *block.tables;
+        c.g = kStageCoefScale * interp(tables.cutoff, 1024 * m);
+        if (block.halfRateScale) {
+            c.g = kStageCoefScaleRateClass2 * c.g;
+        }
+        c.k = (0.93 + 0.07 * in.attackRamp) * in.resonance;
+        const TablePosition curvePosition = tablePosition<kFilterCurveTableSize>(256 * c.g);
+        c.feedback = interp(tables.feedbackGain, curvePosition) * block.feedbackScale;
+        const double levelCurve = interp(tables.level, curvePosition);
+        const double plain = 0.8 * (1 - c.k);
+        c.level = block.vcaLeveling ? 1.5 * (plain + 1.6 * c.k * levelCurve) : plain + 0.8 * c.k * levelCurve;
+        double s = 2.3 * c.g + 0.01;
+        s = s < 0.6 ? 0.6 : (s > 1.2 ? 1.2 : s);
+        c.saturationScale = s;
+        c.inverseSaturationScale = 1 / s;
+        return c;
+    }
+
+private:
+    OnePole smoothA_;  // two cascaded smoothers, used when VCANoise is off
+    OnePole smoothB_;
+};
+
+class LowpassFilter {
+public:
+    VEXO_ALWAYS_INLINE double process(double x, const FilterControl& c, const FilterBlock& block) {
+        const double g = c.g;
+        const double k = c.k;
+        const double S = c.saturationScale;
+        const double s = c.inverseSaturationScale;
+        switch (block.mode) {
+            case kFilter24dB: {
+                const double u = x - block.vccFactor * c.feedback * y1 * k;
+                rk4StepLane0(stage1_, u, g);
+                rk4StepLane0(stage2_, stage1_.value[0], g);
+                rk4StepLane0(stage3_, stage2_.value[0], g);
+                rk4StepLane0(stage4_, sat(S * stage3_.value[0]) * s, g);
+                y1 = static_cast<float>(stage4_.value[0]);
+                return stage4_.value[0];
+            }
+            case kFilter18dBPure: {
+                const double u = x - c.feedback * y1 * k;
+                rk4StepLane0(stage1_, u, g);
+                rk4StepLane0(stage2_, stage1_.value[0], g);
+                rk4StepLane0(stage3_, stage2_.value[0], g);
+                rk4StepLane0(stage4_, stage3_.value[0], g);
+                y1 = static_cast<float>(stage4_.value[0]);
+                return stage3_.value[0];
+            }
+            default: {
+                // Lane 0 the non-linear resonant chain s1..s4, lane 1 the linear chain s5..s8.
+                const Double2 gg = {g, g};
+                const Double2 feedback = Double2{block.vccFactor * c.feedback, c.feedback} *
+                                         Double2{static_cast<double>(y1), static_cast<double>(y2)} * k;
+                rk4Step(stage1_, x - feedback, gg);
+                rk4Step(stage2_, Double2{sat(S * stage1_.value[0]) * s, stage1_.value[1]}, gg);
+                rk4Step(stage3_, Double2{sat(S * stage2_.value[0]) * s, stage2_.value[1]}, gg);
+                rk4Step(stage4_, Double2{sat(S * stage3_.value[0]) * s, stage3_.value[1]}, gg);
+                y1 = static_cast<float>(stage4_.value[0]);
+                y2 = static_cast<float>(stage4_.value[1]);
+                const double k2 = k * k;
+                return (1 - k2) * stage3_.value[1] + k2 * ((1 - g / 2) * stage4_.value[0] + (g / 2) * stage3_.value[0]);
+            }
+        }
+    }
+
+    // Stage n (1..8) of the filter: 1..4 the resonant chain, 5..8 the linear chain.
+    OnePole stage(int n) const {
+        const OnePolePair* pairs[4] = {&stage1_, &stage2_, &stage3_, &stage4_};
+        return pairs[(n - 1) % 4]->lane(n > 4 ? 1 : 0);
+    }
+
+    float y1 = 0;  // last output of the resonant chain
+    float y2 = 0;  // last output of the linear chain
+
+private:
+    // Lane 0 holds s1..s4, lane 1 s5..s8.
+    OnePolePair stage1_;
+    OnePolePair stage2_;
+    OnePolePair stage3_;
+    OnePolePair stage4_;
+};
+
+}  // namespace vexo

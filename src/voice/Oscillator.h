@@ -1,0 +1,102 @@
+// The wavetable oscillator: a band-limited level chosen by the period, linear
+// interpolation within the cycle, and a small cycle-to-cycle period variation.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "voice/VoiceMath.h"
+#include "voice/WaveTables.h"
+
+namespace vexo {
+
+// Level-map scale by sample-rate class: converts the period at the running rate into the
+// period at 48 kHz that the map is indexed with.
+constexpr double kLevelMapScales[3] = {1.0884354, 1.0, 0.5};
+constexpr float kDefaultCycleFactorA = 1.0015f;
+constexpr float kDefaultCycleFactorB = 1.0005f;
+constexpr double kSawtoothGain = 1.3;
+
+// Read-only view of one loaded wavetable set.
+struct WaveTableView {
+    const std::uint8_t* levelMap = nullptr;
+    const std::int32_t* offsets = nullptr;
+    const std::int32_t* lengths = nullptr;
+    const float* samples = nullptr;
+    int mapSize = 0;
+
+    static WaveTableView of(const WaveTableData& data) {
+        return {data.levelMap.data(), data.offsets.data(), data.lengths.data(), data.samples.data(), data.mapSize()};
+    }
+};
+
+// Level-map index for a phase increment (frequency / sample rate): the integer period in
+// samples times the rate class's scale, clamped to the map. The period is limited before
+// the integer conversion, so even a zero or negative frequency gives a valid index.
+VEXO_ALWAYS_INLINE int levelMapIndex(double increment, double scale, int mapSize) {
+    constexpr double kLongestPeriod = 1e9;
+    const double period = 1 / increment;
+    // Written as selects so they compile to min/max: a NaN period takes the longest one.
+    const double longest = period < kLongestPeriod ? period : kLongestPeriod;
+    const double bounded = longest > 0.0 ? longest : 0.0;
+    const int index = static_cast<int>(static_cast<int>(bounded) * scale);
+    return index < mapSize - 1 ? index : mapSize - 1;
+}
+
+// Linear interpolation within one cycle of L samples at position phase * L; the sample
+// after the last one is the first, and a phase of exactly 1 reads the start.
+VEXO_ALWAYS_INLINE double readCycle(const float* cycle, int length, float phase) {
+    const double x = static_cast<double>(phase) * length;
+    int n = static_cast<int>(x);
+    const double t = x - n;
+    if (static_cast<unsigned>(n) >= static_cast<unsigned>(length)) {
+        n = (n % length + length) % length;
+    }
+    const int next = n + 1 < length ? n + 1 : 0;
+    return (1 - t) * cycle[n] + t * cycle[next];
+}
+
+// Per-slice settings of the oscillator.
+struct OscillatorBlock {
+    WaveTableView table;           // the selected waveform's set
+    double inverseSampleRate = 0;  // 1 / sample rate, from the float rate
+    double mapScale = 1.0;
+    double waveGain = 1.0;  // W for the square, 1.3 (1 - W) for the sawtooth
+    double vcoGain = 2.0;
+};
+
+class Oscillator {
+public:
+    // One output sample at the frequency in Hz, then the phase advances by one sample.
+    VEXO_ALWAYS_INLINE double next(float& phase, double frequency, const OscillatorBlock& block) {
+        const double increment = frequency * block.inverseSampleRate;
+        const WaveTableView& table = block.table;
+        const int level = table.levelMap[levelMapIndex(increment, block.mapScale, table.mapSize)];
+        const double v = readCycle(table.samples + table.offsets[level], table.lengths[level], phase);
+        const double out = block.waveGain * v * block.vcoGain;
+        advance(phase, increment);
+        return out;
+    }
+
+    // Four consecutive cycles run at A*B, B/A, A/B and 1/(A*B) of the nominal period
+    // factor: the average pitch stays exact while neighbouring cycles differ slightly.
+    VEXO_ALWAYS_INLINE void advance(float& phase, double increment) {
+        phase = static_cast<float>(phase + increment * cycleFactorA * cycleFactorB);
+        if (phase > 1.0f) {
+            phase -= 1.0f;
+            cycleFactorA = 1.0f / cycleFactorA;
+            if (cycleFactorA > 1.0f) {
+                cycleFactorB = 1.0f / cycleFactorB;
+            }
+            // Only a frequency above the sample rate gets here; keep the phase in its cycle.
+            if (phase > 1.0f) {
+                phase -= std::floor(phase);
+            }
+        }
+    }
+
+    float cycleFactorA = kDefaultCycleFactorA;
+    float cycleFactorB = kDefaultCycleFactorB;
+};
+
+}  // namespace vexo
