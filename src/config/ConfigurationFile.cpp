@@ -1,6 +1,8 @@
 #include "config/ConfigurationFile.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <cstdarg>
 #include <cstdio>
 #include <iterator>
@@ -27,6 +29,28 @@ float limitUnit(double v) {
     return static_cast<float>(std::clamp(v, 0.0, 1.0));
 }
 
+// A number a float cannot hold counts as no number.
+float toFloat(double v) {
+    return std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max()) ? static_cast<float>(v) : 0.0f;
+}
+
+// A hand-edited file must not be able to make the voice unstable: the oscillator gain is
+// kept within reason, and the filter's feedback scale at or below 4.0, beyond which the
+// resonant filter's linear chain grows without bound at full resonance and cutoff.
+constexpr double kMaxOscillatorGain = 10.0;
+constexpr double kMaxFeedbackScale = 4.0;
+float limitGain(double v) {
+    return static_cast<float>(std::clamp(v, 0.0, kMaxOscillatorGain));
+}
+float limitFeedbackScale(double v) {
+    return static_cast<float>(std::clamp(v, 0.0, kMaxFeedbackScale));
+}
+
+// The cycle-to-cycle period factor stays within an octave of 1.
+float limitCycleFactor(double v) {
+    return v >= 0.5 && v <= 2.0 ? static_cast<float>(v) : 1.0f;
+}
+
 // Each key with its handling; a key read from a file applies every entry it matches.
 const KeyEntry kKeys[] = {
     {"FilterMode", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.filterMode = v.integer; }},
@@ -47,22 +71,22 @@ const KeyEntry kKeys[] = {
     {"FilterLeveling", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaLeveling = v.integer; }},
     {"VCANoise", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaNoise = v.integer; }},
     {"VcoGain",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcoGain = static_cast<float>(v.real); }},
+     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcoGain = limitGain(v.real); }},
     {"TM6", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm6 = limitUnit(v.real); }},
     {"TM3", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm3 = limitUnit(v.real); }},
-    {"TM4", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm4 = static_cast<float>(v.real); }},
-    {"TM2", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm2 = static_cast<float>(v.real); }},
+    {"TM4", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm4 = limitFeedbackScale(v.real); }},
+    {"TM2", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm2 = toFloat(v.real); }},
     {"TM5",
      [](Settings& s, const ConfigValue& v, const ParameterSink&) {
-         s.vcoGain = static_cast<float>(v.real);
+         s.vcoGain = limitGain(v.real);
          s.filterTuning = v.integer;
      }},
     {"RelativeTuning",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.relativeTuning = static_cast<float>(v.real); }},
+     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.relativeTuning = limitCycleFactor(v.real); }},
     {"SmoothSpeed",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.smoothSpeed = static_cast<float>(v.real); }},
+     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.smoothSpeed = toFloat(v.real); }},
     {"VcaDecay",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaDecaySeconds = static_cast<float>(v.real); }},
+     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaDecaySeconds = toFloat(v.real); }},
     {"ActiveClocks", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.activeClocks = v.integer; }},
     {"EnvmodKnob", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.envmodKnob = v.integer & 0xff; }},
     {"TuningMode", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tuningMode = v.integer; }},
@@ -109,7 +133,7 @@ const KeyEntry kKeys[] = {
     {"BassBoostSaw", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.bassBoostSaw = v.integer; }},
     {"BassBoostSqu", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.bassBoostSqu = v.integer; }},
     {"BassBoostFreq",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.bassBoostFreq = static_cast<float>(v.real); }},
+     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.bassBoostFreq = toFloat(v.real); }},
     {"VolumeSaw", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.volumeSaw = v.integer; }},
     {"VolumeSqu", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.volumeSqu = v.integer; }},
     {"GuiUpdate", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.guiUpdate = v.integer; }},

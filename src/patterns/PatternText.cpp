@@ -1,5 +1,6 @@
 #include "patterns/PatternText.h"
 
+#include <cmath>
 #include <algorithm>
 #include <cfloat>
 #include <cstdint>
@@ -80,6 +81,8 @@ float toFloat(double value) {
 
 // Name and value pairs; names that are no knob name are ignored. A name without a value
 // at the end of the line sets nothing.
+constexpr double kMaxKnobValue = 1e6;
+
 void parseKnobLine(std::string_view text, KnobPositions& knobs) {
     std::size_t pos = 0;
     for (;;) {
@@ -91,9 +94,15 @@ void parseKnobLine(std::string_view text, KnobPositions& knobs) {
         if (value.empty()) {
             return;
         }
+        // Parameters are 0..1 and tempos a few hundred; a value beyond that is no knob
+        // position, and one too wide for a token could never be written back.
+        const double number = parseDecimal(value);
+        if (std::fabs(number) > kMaxKnobValue) {
+            continue;
+        }
         for (int slot = 0; slot < kNamedKnobSlots; ++slot) {
             if (name == kKnobNames[slot]) {
-                knobs.set(slot, toFloat(parseDecimal(value)));
+                knobs.set(slot, toFloat(number));
             }
         }
     }

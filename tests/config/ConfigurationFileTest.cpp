@@ -52,7 +52,7 @@ TEST(ConfigurationFile, SpecialHandlings) {
     EXPECT_EQ(read("AccentVelocity = -4").accentVelocity, 0);
     EXPECT_EQ(read("TM6 = 2").tm6, 1.0f);
     EXPECT_EQ(read("TM3 = -1").tm3, 0.0f);
-    EXPECT_EQ(read("TM4 = 7.5").tm4, 7.5f);
+    EXPECT_EQ(read("TM4 = 3.5").tm4, 3.5f);
     EXPECT_EQ(read("FilterLeveling = 1").vcaLeveling, 1);
     EXPECT_EQ(read("EnvmodKnob = 0x1FF").envmodKnob, 0xFF);
     EXPECT_EQ(read("Highpass = oN").highpass, 1);
@@ -77,6 +77,19 @@ TEST(ConfigurationFile, IntegersTakeAutomaticBaseFloatsAreDecimal) {
     EXPECT_EQ(read("VcoGain = nan").vcoGain, 0.0f);
     EXPECT_EQ(read("VcoGain = inf").vcoGain, 0.0f);
     EXPECT_EQ(read("MidiOutput = yes").midiOutput, 0);  // not a number gives 0
+}
+
+TEST(ConfigurationFile, VoiceGainsStayInAStableRange) {
+    EXPECT_EQ(read("VcoGain = 1e39").vcoGain, 10.0f);  // found by fuzzing: beyond a float
+    EXPECT_EQ(read("TM2 = 1e39").tm2, 0.0f);
+    EXPECT_EQ(read("SmoothSpeed = -1e300").smoothSpeed, 0.0f);
+    EXPECT_EQ(read("VcoGain = 50").vcoGain, 10.0f);
+    EXPECT_EQ(read("VcoGain = -1").vcoGain, 0.0f);
+    EXPECT_EQ(read("TM4 = 1000").tm4, 4.0f);
+    EXPECT_EQ(read("TM4 = 3.9").tm4, 3.9f);
+    EXPECT_EQ(read("TM5 = 12").vcoGain, 10.0f);
+    EXPECT_EQ(read("RelativeTuning = 5").relativeTuning, 1.0f);
+    EXPECT_EQ(read("RelativeTuning = 1.002").relativeTuning, 1.002f);
 }
 
 TEST(ConfigurationFile, KeyGluedToItsEqualsSignSetsNothing) {

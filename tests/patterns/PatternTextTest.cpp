@@ -159,6 +159,20 @@ TEST(PatternText, KnobLinesAreParsedWithTokenAndCommentLimits) {
         "; Tune: 0.250000 Cutoff: 0.750000 Decay: 0.000000 Accent: 0.125000 Tempo: 133.500000 Version: 1.500000 ");
 }
 
+TEST(PatternText, KnobValuesTooLargeToWriteBackAreIgnored) {
+    // Found by fuzzing: 5.6e35 prints as 43 characters, which a token cannot hold.
+    Pattern p;
+    KnobPositions knobs;
+    readPatternText(p, "; Accent: 555555555555555555555555555555555555 Tune: 0.5 Tempo: 1000000\nc-3 1 0 0\n", &knobs);
+    EXPECT_FALSE(knobs.has(kKnobAccent));
+    EXPECT_TRUE(knobs.has(kKnobTune));
+    EXPECT_TRUE(knobs.has(kKnobTempo));
+    KnobPositions again;
+    const std::string written = patternToText(p, &knobs);
+    readPatternText(p, written, &again);
+    EXPECT_EQ(patternToText(p, &again), written);
+}
+
 TEST(PatternText, MalformedInputKeepsWhatWasRead) {
     Pattern base;
     base.header = 0x00000508;

@@ -135,5 +135,25 @@ TEST_F(Robustness, ExtremeParameterValuesKeepTheOutputFinite) {
     }
 }
 
+TEST_F(Robustness, ExtremeSettingsFromAFileKeepTheOutputFinite) {
+    for (int mode = 0; mode < 4; ++mode) {
+        writeConfig("Config.ini", "; extremes\nTM4 = 1e9\nVcoGain = 1e9\nTM6 = 5\nTM3 = 5\nSmoothSpeed = 9\n"
+                                  "VcaDecay = 0\nRelativeTuning = 40\nOutputClipping = 0\nFilterMode = " +
+                                      std::to_string(mode) + "\n");
+        fresh();
+        plugin->setParameter(kResonance, 1.0f);
+        plugin->setParameter(kCutoff, 1.0f);
+        plugin->setParameter(kEnvMod, 1.0f);
+        plugin->setParameter(kAccent, 1.0f);
+        plugin->setParameter(kDistortion, 1.0f);
+        plugin->setParameter(kDrive, 1.0f);
+        plugin->setParameter(kVolume, 1.0f);
+        const std::vector<float> rendered = renderHeld(4 * 44100, [] { return 512; });
+        for (std::size_t i = 0; i < rendered.size(); ++i) {
+            ASSERT_TRUE(std::isfinite(rendered[i])) << "filter mode " << mode << ", frame " << i;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vexo
