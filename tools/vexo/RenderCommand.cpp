@@ -11,8 +11,8 @@
 namespace vexo::cli {
 namespace {
 
-// The release tail after the key is let go, in seconds.
-constexpr double kTailSeconds = 0.5;
+// The release tail after the key is let go, in seconds, unless --tail says otherwise.
+constexpr double kDefaultTailSeconds = 0.5;
 
 double processSeconds() {
     timespec now{};
@@ -66,6 +66,7 @@ int runRender(const std::vector<std::string>& raw) {
     const std::string bars = args.option("bars");
     const std::string out = args.option("out");
     const std::string format = args.option("format", "float");
+    const double tailSeconds = std::stod(args.option("tail", std::to_string(kDefaultTailSeconds)));
     const bool hostSync = args.flag("host-sync");
     if (!args.checkAllUsed("render") || !args.positional().empty()) {
         return usageError("render", "unexpected arguments");
@@ -89,7 +90,7 @@ int runRender(const std::vector<std::string>& raw) {
     } else if (!bars.empty()) {
         held = session.framesForBars(std::stod(bars));
     }
-    const long long frames = held + static_cast<long long>(kTailSeconds * options.sampleRate);
+    const long long frames = held + static_cast<long long>(std::max(tailSeconds, 0.0) * options.sampleRate);
 
     std::vector<float> left, right;
     const double cpuStart = processSeconds();
@@ -118,7 +119,7 @@ const Registration registration(
     {"render",
      "--out FILE.wav [--plugin DIR] [--pattern N] [--pattern-file FILE.pat] [--bars B | --seconds S] "
      "[--tempo BPM] [--rate HZ] [--block FRAMES] [--set NAME=VALUE ...] [--config \"Key = value\" ...] "
-     "[--format float|pcm16|aiff16]",
+     "[--tail SECONDS] [--format float|pcm16|aiff16]",
      "hold a pattern's key through the plug-in and write the audio", runRender});
 
 }  // namespace
