@@ -144,18 +144,32 @@ int SynthPlugin::renderVoice(float* outL, float* outR, int frames, bool replacin
     if (!voice_.beginBlock(rate, voiceControls(), voiceOptions())) {
         return 0;
     }
-    const bool clocked = settings_.midiMode != 2;
-    for (int i = 0; i < frames; ++i) {
-        if (clocked) {
-            clock_.tick();
+    // Per frame: the step clock's tick, the voice, the wave preview's sample, the outputs.
+    struct Hooks {
+        SynthPlugin& plugin;
+        float* outL;
+        float* outR;
+        bool clocked;
+
+        void tick() {
+            if (clocked) {
+                plugin.clock_.tick();
+            }
         }
-        double sample = voice_.renderFrame(note_);
-        if (wavePreview_.playing()) {
-            sample += wavePreview_.nextSample(clock_);
+        bool audition(double& extra) {
+            if (!plugin.wavePreview_.playing()) {
+                return false;
+            }
+            extra = plugin.wavePreview_.nextSample(plugin.clock_);
+            return true;
         }
-        outL[i] += static_cast<float>(sample);
-        outR[i] += static_cast<float>(sample);
-    }
+        void write(int i, double sample) {
+            outL[i] += static_cast<float>(sample);
+            outR[i] += static_cast<float>(sample);
+        }
+    };
+    Hooks hooks{*this, outL, outR, settings_.midiMode != 2};
+    voice_.renderSlice(note_, frames, hooks);
     return 1;
 }
 

@@ -12,10 +12,6 @@ constexpr std::chrono::microseconds kSparePollInterval{50};
 
 }  // namespace
 
-bool WavePreview::playing() const {
-    return wavePlaying_.load(std::memory_order_relaxed) || transport_.load(std::memory_order_relaxed) != kNone;
-}
-
 void WavePreview::applyTransport(StepClock& clock) {
     if (transport_.load(std::memory_order_relaxed) == kNone) {
         return;

@@ -36,7 +36,10 @@ public:
     // --- Audio thread
     // True while the preview needs the audio thread this frame: the wave plays or a
     // transport request waits.
-    bool playing() const;
+    // Inline: the render loop asks once per frame.
+    bool playing() const {
+        return wavePlaying_.load(std::memory_order_relaxed) || transport_.load(std::memory_order_relaxed) != kNone;
+    }
     // Once per frame while playing(): applies a waiting transport request to the clock,
     // then returns the next wave sample (0 when the wave is stopped or empty). When the
     // position reaches the end of the wave it returns to 0 and the clock is rewound, so

@@ -137,24 +137,27 @@ void StepClock::tick() {
         return;
     }
 
-    // Shuffle factors: straight pairs get 1 + b and 1 - b, triplet groups 1 + b/3,
-    // 1 + b/3 and 1 - 2b/3, so every pair or group keeps its plain total length.
-    const double b = shuffleAmount;
-    const double factors[5] = {1.0 - 2.0 * b / 3.0, 1.0 + b / 3.0, 1.0 + b / 3.0, 1.0 - b, 1.0 + b};
-
     ++sliceFrames;
 
-    double stepFrames;
+    // Shuffle factors: straight pairs get 1 + b and 1 - b, triplet groups 1 + b/3,
+    // 1 + b/3 and 1 - 2b/3, so every pair or group keeps its plain total length. Only the
+    // factor in use is computed: this runs once per frame.
+    const double b = shuffleAmount;
+    double factor;
     if (triplet) {
-        stepFrames = samplesPerStep * factors[swingCounter % 3] / stepDivisor;
+        factor = swingCounter % 3 == 0 ? 1.0 - 2.0 * b / 3.0 : 1.0 + b / 3.0;
         if (swingCounter > 2) {
             swingCounter -= 3;
         }
     } else {
-        stepFrames = samplesPerStep * factors[3 + swingCounter % 2] / stepDivisor;
+        factor = swingCounter % 2 == 0 ? 1.0 - b : 1.0 + b;
         if (swingCounter > 1) {
             swingCounter -= 2;
         }
+    }
+    double stepFrames = samplesPerStep * factor;
+    if (stepDivisor != 1.0) {  // dividing by 1 changes nothing
+        stepFrames /= stepDivisor;
     }
 
     const double noteFrames = stepFrames * noteLength;

@@ -19,6 +19,8 @@ constexpr double kControlLimit = 1.4;
 constexpr double kControlSmoothingCoef = 0.1;
 constexpr double kStageCoefScale = 1.4;
 constexpr double kStageCoefScaleRateClass2 = 0.6;
+constexpr double kSaturationScaleMin = 0.6;
+constexpr double kSaturationScaleMax = 1.2;
 
 // Per-slice values of the cutoff control and filter.
 struct FilterBlock {
@@ -40,9 +42,10 @@ struct FilterBlock {
 
 // What the filter and the level compensation need for one sample.
 struct FilterControl {
-    double g = 0;         // per-sample stage coefficient
-    double k = 0;         // resonance amount
-    double feedback = 0;  // G
+    double g = 0;                // per-sample stage coefficient
+    Double2 gPair = {0.0, 0.0};  // g in both lanes
+    double k = 0;                // resonance amount
+    double feedback = 0;         // G
     double saturationScale = 1;
     double inverseSaturationScale = 1;
     double level = 0;  // L, level compensation for the output stage
@@ -52,6 +55,10 @@ struct FilterControl {
 VEXO_ALWAYS_INLINE double envModCurve(double e) {
     return 39 / (130 - 100 * e) - 0.3;
 }
+
+struct EnvModCurve {
+    double operator()(double e) const { return envModCurve(e); }
+};
 
 // This sample's inputs of the cutoff control.
 struct CutoffInputs {
@@ -68,7 +75,7 @@ struct CutoffInputs {
 class CutoffControl {
 public:
     VEXO_ALWAYS_INLINE FilterControl compute(const CutoffInputs& in, const FilterBlock& block) {
-        const double e = block.envmodCurve ? envModCurve(in.envMod) : in.envMod;
+        const double e = block.envmodCurve ? envModCurve_(in.envMod) : in.envMod;
         const double depth = kEnvDepthMin + e * (kEnvDepthMax - kEnvDepthMin);
         const double R = block.resonance;
         const double c2 = in.cutoff2;
@@ -91,20 +98,30 @@ public:
         if (block.halfRateScale) {
             c.g = kStageCoefScaleRateClass2 * c.g;
         }
+        c.gPair = Double2{c.g, c.g};
         c.k = (0.93 + 0.07 * in.attackRamp) * in.resonance;
         const TablePosition curvePosition = tablePosition<kFilterCurveTableSize>(256 * c.g);
         c.feedback = interp(tables.feedbackGain, curvePosition) * block.feedbackScale;
         const double levelCurve = interp(tables.level, curvePosition);
         const double plain = 0.8 * (1 - c.k);
         c.level = block.vcaLeveling ? 1.5 * (plain + 1.6 * c.k * levelCurve) : plain + 0.8 * c.k * levelCurve;
-        double s = 2.3 * c.g + 0.01;
-        s = s < 0.6 ? 0.6 : (s > 1.2 ? 1.2 : s);
-        c.saturationScale = s;
-        c.inverseSaturationScale = 1 / s;
+        // Most of the time S sits at one of its limits, whose inverses are constants.
+        const double s = 2.3 * c.g + 0.01;
+        if (s < kSaturationScaleMin) {
+            c.saturationScale = kSaturationScaleMin;
+            c.inverseSaturationScale = 1 / kSaturationScaleMin;
+        } else if (s > kSaturationScaleMax) {
+            c.saturationScale = kSaturationScaleMax;
+            c.inverseSaturationScale = 1 / kSaturationScaleMax;
+        } else {
+            c.saturationScale = s;
+            c.inverseSaturationScale = 1 / s;
+        }
         return c;
     }
 
 private:
+    TwoResultCache<EnvModCurve> envModCurve_;
     OnePole smoothA_;  // two cascaded smoothers, used when VCANoise is off
     OnePole smoothB_;
 };
@@ -112,37 +129,68 @@ private:
 class LowpassFilter {
 public:
     VEXO_ALWAYS_INLINE double process(double x, const FilterControl& c, const FilterBlock& block) {
+        switch (block.mode) {
+            case kFilter24dB:
+                return process<kFilter24dB>(x, c, block);
+            case kFilter18dBPure:
+                return process<kFilter18dBPure>(x, c, block);
+            default:
+                return process<kFilter18dBEmulated>(x, c, block);
+        }
+    }
+
+    template <int Mode>
+    VEXO_ALWAYS_INLINE double process(double x, const FilterControl& c, const FilterBlock& block) {
+        pole<1, Mode>(x, c, block);
+        pole<2, Mode>(x, c, block);
+        pole<3, Mode>(x, c, block);
+        return pole<4, Mode>(x, c, block);
+    }
+
+    // Pole P (1..4) of the filter in mode Mode; the fourth returns the output. The poles are
+    // separate steps so that a caller can put independent work between them.
+    template <int P, int Mode>
+    VEXO_ALWAYS_INLINE double pole(double x, const FilterControl& c, const FilterBlock& block) {
         const double g = c.g;
         const double k = c.k;
         const double S = c.saturationScale;
         const double s = c.inverseSaturationScale;
-        switch (block.mode) {
-            case kFilter24dB: {
-                const double u = x - block.vccFactor * c.feedback * y1 * k;
-                rk4StepLane0(stage1_, u, g);
+        if constexpr (Mode == kFilter24dB) {
+            if constexpr (P == 1) {
+                rk4StepLane0(stage1_, x - block.vccFactor * c.feedback * y1 * k, g);
+            } else if constexpr (P == 2) {
                 rk4StepLane0(stage2_, stage1_.value[0], g);
+            } else if constexpr (P == 3) {
                 rk4StepLane0(stage3_, stage2_.value[0], g);
+            } else {
                 rk4StepLane0(stage4_, sat(S * stage3_.value[0]) * s, g);
                 y1 = static_cast<float>(stage4_.value[0]);
                 return stage4_.value[0];
             }
-            case kFilter18dBPure: {
-                const double u = x - c.feedback * y1 * k;
-                rk4StepLane0(stage1_, u, g);
+        } else if constexpr (Mode == kFilter18dBPure) {
+            if constexpr (P == 1) {
+                rk4StepLane0(stage1_, x - c.feedback * y1 * k, g);
+            } else if constexpr (P == 2) {
                 rk4StepLane0(stage2_, stage1_.value[0], g);
+            } else if constexpr (P == 3) {
                 rk4StepLane0(stage3_, stage2_.value[0], g);
+            } else {
                 rk4StepLane0(stage4_, stage3_.value[0], g);
                 y1 = static_cast<float>(stage4_.value[0]);
                 return stage3_.value[0];
             }
-            default: {
-                // Lane 0 the non-linear resonant chain s1..s4, lane 1 the linear chain s5..s8.
-                const Double2 gg = {g, g};
+        } else {
+            // Lane 0 the non-linear resonant chain s1..s4, lane 1 the linear chain s5..s8.
+            const Double2 gg = c.gPair;
+            if constexpr (P == 1) {
                 const Double2 feedback = Double2{block.vccFactor * c.feedback, c.feedback} *
                                          Double2{static_cast<double>(y1), static_cast<double>(y2)} * k;
                 rk4Step(stage1_, x - feedback, gg);
+            } else if constexpr (P == 2) {
                 rk4Step(stage2_, Double2{sat(S * stage1_.value[0]) * s, stage1_.value[1]}, gg);
+            } else if constexpr (P == 3) {
                 rk4Step(stage3_, Double2{sat(S * stage2_.value[0]) * s, stage2_.value[1]}, gg);
+            } else {
                 rk4Step(stage4_, Double2{sat(S * stage3_.value[0]) * s, stage3_.value[1]}, gg);
                 y1 = static_cast<float>(stage4_.value[0]);
                 y2 = static_cast<float>(stage4_.value[1]);
@@ -150,6 +198,7 @@ public:
                 return (1 - k2) * stage3_.value[1] + k2 * ((1 - g / 2) * stage4_.value[0] + (g / 2) * stage3_.value[0]);
             }
         }
+        return 0.0;
     }
 
     // Stage n (1..8) of the filter: 1..4 the resonant chain, 5..8 the linear chain.

@@ -65,18 +65,55 @@ struct OscillatorBlock {
     double vcoGain = 2.0;
 };
 
+// One band-limited cycle of the wavetable set.
+struct CycleView {
+    const float* samples = nullptr;
+    int length = 1;
+};
+
+// The cycle for a phase increment, remembering the last two increments: a held note's
+// frequency alternates between two values (the flip offsets of its smoothers), so the
+// level-map lookup with its division runs only when the pitch moves. Valid for one
+// OscillatorBlock: reset whenever the block changes.
+class CycleCache {
+public:
+    VEXO_ALWAYS_INLINE CycleView operator()(double increment, const OscillatorBlock& block) {
+        if (sameNumber(increment, increments_[0])) {
+            return cycles_[0];
+        }
+        if (sameNumber(increment, increments_[1])) {
+            return cycles_[1];
+        }
+        const WaveTableView& table = block.table;
+        const int level = table.levelMap[levelMapIndex(increment, block.mapScale, table.mapSize)];
+        increments_[1] = increments_[0];
+        cycles_[1] = cycles_[0];
+        increments_[0] = increment;
+        cycles_[0] = CycleView{table.samples + table.offsets[level], table.lengths[level]};
+        return cycles_[0];
+    }
+
+    void reset() { increments_[0] = increments_[1] = NAN; }
+
+private:
+    double increments_[2] = {NAN, NAN};  // NaN matches no increment
+    CycleView cycles_[2];
+};
+
 class Oscillator {
 public:
     // One output sample at the frequency in Hz, then the phase advances by one sample.
     VEXO_ALWAYS_INLINE double next(float& phase, double frequency, const OscillatorBlock& block) {
         const double increment = frequency * block.inverseSampleRate;
-        const WaveTableView& table = block.table;
-        const int level = table.levelMap[levelMapIndex(increment, block.mapScale, table.mapSize)];
-        const double v = readCycle(table.samples + table.offsets[level], table.lengths[level], phase);
+        const CycleView cycle = cycles_(increment, block);
+        const double v = readCycle(cycle.samples, cycle.length, phase);
         const double out = block.waveGain * v * block.vcoGain;
         advance(phase, increment);
         return out;
     }
+
+    // The slice's OscillatorBlock changed.
+    void newBlock() { cycles_.reset(); }
 
     // Four consecutive cycles run at A*B, B/A, A/B and 1/(A*B) of the nominal period
     // factor: the average pitch stays exact while neighbouring cycles differ slightly.
@@ -97,6 +134,9 @@ public:
 
     float cycleFactorA = kDefaultCycleFactorA;
     float cycleFactorB = kDefaultCycleFactorB;
+
+private:
+    CycleCache cycles_;
 };
 
 }  // namespace vexo

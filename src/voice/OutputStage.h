@@ -52,6 +52,7 @@ public:
     VEXO_ALWAYS_INLINE double output() const {
         const double* e = line_ + head_;
         double sum = 0;
+#pragma GCC unroll 16
         for (int j = 0; j < 16; ++j) {
             sum += kOddCoefficients[j] * e[2 * j + 1];
         }
@@ -74,18 +75,29 @@ struct OutputBlock {
     bool outputClipping = false;
 };
 
+struct StageGains {
+    double level = 0;  // smoothed level compensation
+    double vca = 0;
+};
+
 class OutputStage {
 public:
-    // Level compensation and VCA: y is the filter output, L the level_ value of the filter.
-    VEXO_ALWAYS_INLINE double levelAndVca(double y, double L, const Envelopes& env, const OutputBlock& block) {
+    // Level compensation and VCA gain of one frame from L, the level value of the filter
+    // control, and the envelopes; neither depends on the filter output.
+    VEXO_ALWAYS_INLINE StageGains gains(double L, const Envelopes& env, const OutputBlock& block) {
         eulerStep(level_, 1.1 * L, kLevelSmoothingCoef);
-        y = y * level_.value;
         const double v = kAccentVcaGain * env.accentVcaSmoothed() + env.vcaGain() * env.vcaDecayEnv();
         if (block.vcaNoise) {
-            return y * v;
+            return {level_.value, v};
         }
         eulerStep(vcaSmoother_, v, kVcaSmoothingCoef);
-        return y * vcaSmoother_.value;
+        return {level_.value, vcaSmoother_.value};
+    }
+
+    // The gains applied to y, the filter output.
+    VEXO_ALWAYS_INLINE static double applyGains(double y, const StageGains& gains) {
+        y = y * gains.level;
+        return y * gains.vca;
     }
 
     // High-pass, distortion, volume and clipper. drive, distortion: smoothed knobs;

@@ -66,6 +66,7 @@ bool VoiceEngine::beginBlock(float sampleRate, const VoiceControls& controls, co
     osc.mapScale = kLevelMapScales[rateClass_];
     osc.waveGain = square ? w : kSawtoothGain * (1 - w);
     osc.vcoGain = options.vcoGain;
+    oscillator_.newBlock();
 
     const double R2 = R * R;
     const double a = 0.32 * R2 + 0.22 * (1 - R2);

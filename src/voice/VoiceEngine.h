@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "voice/Envelopes.h"
 #include "voice/FilterTables.h"
@@ -65,6 +67,26 @@ struct SmoothedControls {
     double envMod() const { return envModDistortion.value[0]; }
     double distortion() const { return envModDistortion.value[1]; }
     double drive() const { return driveSpare.value[0]; }
+
+    // One Euler step of every pair toward its lanes of targets.
+    VEXO_ALWAYS_INLINE void step(const Double2 (&targets)[4], Double2 speed) {
+        eulerStep(tuneCutoff, targets[0], speed);
+        eulerStep(resonanceVolume, targets[1], speed);
+        eulerStep(envModDistortion, targets[2], speed);
+        eulerStep(driveSpare, targets[3], speed);
+    }
+};
+
+// What a frame's filter and output stage need that is computed before the filter. None of
+// it depends on the filter output, so the next frame can be prepared while this frame's
+// filter runs.
+struct FrameInputs {
+    double oscillator = 0;
+    FilterControl control;
+    StageGains gains;
+    double drive = 0;       // smoothed Drive
+    double distortion = 0;  // smoothed Distortion
+    double volume2 = 0;     // smoothed Volume, squared
 };
 
 class VoiceEngine {
@@ -82,6 +104,16 @@ public:
     // One frame after the step clock's tick: returns the mono sample. Only valid after a
     // beginBlock that returned true.
     VEXO_ALWAYS_INLINE double renderFrame(NoteState& note);
+
+    // The frames of one slice, with the same samples and the same note and state updates as
+    // renderFrame frame by frame. Per frame i, in this order: hooks.tick() (the step clock),
+    // the voice's reading and updating of the note, bool hooks.audition(double& extra)
+    // (true when extra is to be added to the sample), hooks.write(i, sample). The write
+    // of frame i may come after the tick of frame i + 1: the filter of each frame runs
+    // interleaved with the next frame's preparation. Only valid after a beginBlock that
+    // returned true.
+    template <class Hooks>
+    VEXO_ALWAYS_INLINE void renderSlice(NoteState& note, int frames, Hooks& hooks);
 
     // The host's resume: the filter envelope and the VCA decay envelope restart from 0.
     void resetEnvelopes();
@@ -103,8 +135,49 @@ public:
     int currentRateClass() const { return rateClass_; }
 
 private:
-    // Envelopes, pitch, oscillator, filter and output stage of one active frame.
-    VEXO_ALWAYS_INLINE double renderActive(NoteState& note);
+    // Knob smoothing over the silent frames of a slice. A settled smoother alternates
+    // between two states (its flip offset) for as long as its target and speed stay the
+    // same; once all four pairs do, a silent frame only notes which of the two is current.
+    struct SilentSmoothing {
+        bool checked = false;   // the smoothers were tested in this slice
+        bool periodic = false;  // they alternate between smoothed_ and other
+        bool ahead = false;     // the current state is other
+        SmoothedControls other;
+    };
+
+    // renderFrame in two halves. prepareFrame runs everything before the filter, all the
+    // reading and updating of the note: knob smoothing and the idle rule (prepareStart),
+    // the envelopes, the pitch and oscillator, the cutoff control and the gains. It returns
+    // false for a silent frame (idle or Volume 0), which then has no second half.
+    // finishFrame runs the filter and the stages after it.
+    VEXO_ALWAYS_INLINE bool prepareFrame(NoteState& note, FrameInputs& in);
+    VEXO_ALWAYS_INLINE double finishFrame(const FrameInputs& in);
+    VEXO_ALWAYS_INLINE bool prepareStart(NoteState& note);
+    VEXO_ALWAYS_INLINE void prepareOscillator(NoteState& note, FrameInputs& in);
+    VEXO_ALWAYS_INLINE void prepareControl(NoteState& note, FrameInputs& in);
+    VEXO_ALWAYS_INLINE double outputStage(double y, const FrameInputs& in);
+    // The idle rule of one frame: true while the voice sounds.
+    VEXO_ALWAYS_INLINE bool idleRule(const NoteState& note);
+    // prepareFrame for the frame after a silent one, with the smoothing of SilentSmoothing.
+    VEXO_ALWAYS_INLINE bool prepareAfterSilence(NoteState& note, FrameInputs& in, SilentSmoothing& silent);
+    // Brings smoothed_ up to the current state.
+    VEXO_ALWAYS_INLINE void catchUp(SilentSmoothing& silent);
+    // What renderInterleaved carries from one frame to the next: the inputs of the current
+    // and the next frame, whether the next frame sounds, and its audition value.
+    struct SliceState {
+        FrameInputs inputs[2];
+        bool active = false;
+        bool audition = false;
+        double extra = 0.0;
+        SilentSmoothing silent;
+    };
+
+    template <int Mode, class Hooks>
+    VEXO_ALWAYS_INLINE void renderInterleaved(NoteState& note, int frames, Hooks& hooks);
+    // Renders silent frames from frame i on (i is silent) until one sounds; returns its index,
+    // or frames at the end of the slice.
+    template <class Hooks>
+    VEXO_NOINLINE int renderSilence(NoteState& note, int i, int frames, Hooks& hooks, SliceState& slice);
 
     const WaveTablePair* waveTables_ = nullptr;
     const FilterTables* filterTables_ = nullptr;
@@ -127,6 +200,7 @@ private:
     SmoothedControls smoothed_;
     int releaseCounter_ = 0;
     OnePole pitchGlide_;
+    SnapStep pitchJump_;  // pitchGlide_ of a note that is not slid into
     double frequency_ = 0;
     PowerOfTwoCache tuneFactor_;
     Envelopes envelopes_;
@@ -137,36 +211,82 @@ private:
 };
 
 VEXO_ALWAYS_INLINE double VoiceEngine::renderFrame(NoteState& note) {
-    eulerStep(smoothed_.tuneCutoff, smoothTargets_[0], smoothSpeed_);
-    eulerStep(smoothed_.resonanceVolume, smoothTargets_[1], smoothSpeed_);
-    eulerStep(smoothed_.envModDistortion, smoothTargets_[2], smoothSpeed_);
-    eulerStep(smoothed_.driveSpare, smoothTargets_[3], smoothSpeed_);
+    FrameInputs in;
+    return prepareFrame(note, in) ? finishFrame(in) : 0.0;
+}
 
-    // Idle rule: ActiveClocks samples after the gate closed nothing moves any more.
+VEXO_ALWAYS_INLINE bool VoiceEngine::prepareFrame(NoteState& note, FrameInputs& in) {
+    if (!prepareStart(note)) {
+        return false;
+    }
+    envelopes_.update(note, envelopeBlock_);
+    prepareOscillator(note, in);
+    prepareControl(note, in);
+    return true;
+}
+
+VEXO_ALWAYS_INLINE bool VoiceEngine::prepareStart(NoteState& note) {
+    smoothed_.step(smoothTargets_, smoothSpeed_);
+    return idleRule(note);
+}
+
+VEXO_ALWAYS_INLINE bool VoiceEngine::idleRule(const NoteState& note) {
+    // ActiveClocks samples after the gate closed nothing moves any more.
     if (note.noteGate == 1) {
         releaseCounter_ = 0;
     } else if (releaseCounter_ < INT_MAX) {
         ++releaseCounter_;
     }
-    if (releaseCounter_ >= activeClocks_ || controls_.volume <= 0.0f) {
-        return 0.0;
-    }
-    return renderActive(note);
+    return releaseCounter_ < activeClocks_ && controls_.volume > 0.0f;
 }
 
-VEXO_ALWAYS_INLINE double VoiceEngine::renderActive(NoteState& note) {
-    envelopes_.update(note, envelopeBlock_);
-
-    double glideCoef = 1.0;
-    if (note.prevSlide == 1) {
-        glideCoef = slideCoef_;
-    } else {
-        pitchGlide_.value = note.stepPitch;
+VEXO_ALWAYS_INLINE bool VoiceEngine::prepareAfterSilence(NoteState& note, FrameInputs& in, SilentSmoothing& silent) {
+    if (!silent.checked) {
+        // Two steps that lead back to the same bits repeat for as long as the targets stay.
+        silent.checked = true;
+        SmoothedControls next = smoothed_;
+        next.step(smoothTargets_, smoothSpeed_);
+        SmoothedControls back = next;
+        back.step(smoothTargets_, smoothSpeed_);
+        if (std::memcmp(&back, &smoothed_, sizeof back) == 0) {
+            silent.periodic = true;
+            silent.other = next;
+        }
     }
-    rk4Step(pitchGlide_, note.stepPitch, glideCoef);
-    frequency_ = tuneFactor_(2 * smoothed_.tune() - 1) * pitchGlide_.value;
-    const double oscillator = oscillator_.next(note.oscPhase, frequency_, oscillatorBlock_);
+    if (!silent.periodic) {
+        return prepareFrame(note, in);
+    }
+    silent.ahead = !silent.ahead;
+    if (!idleRule(note)) {
+        return false;
+    }
+    // The voice sounds again and steps its smoothers itself.
+    catchUp(silent);
+    silent.periodic = false;
+    envelopes_.update(note, envelopeBlock_);
+    prepareOscillator(note, in);
+    prepareControl(note, in);
+    return true;
+}
 
+VEXO_ALWAYS_INLINE void VoiceEngine::catchUp(SilentSmoothing& silent) {
+    if (silent.ahead) {
+        std::swap(smoothed_, silent.other);
+        silent.ahead = false;
+    }
+}
+
+VEXO_ALWAYS_INLINE void VoiceEngine::prepareOscillator(NoteState& note, FrameInputs& in) {
+    if (note.prevSlide == 1) {
+        rk4Step(pitchGlide_, note.stepPitch, slideCoef_);
+    } else {
+        pitchJump_(pitchGlide_, note.stepPitch);
+    }
+    frequency_ = tuneFactor_(2 * smoothed_.tune() - 1) * pitchGlide_.value;
+    in.oscillator = oscillator_.next(note.oscPhase, frequency_, oscillatorBlock_);
+}
+
+VEXO_ALWAYS_INLINE void VoiceEngine::prepareControl(NoteState& note, FrameInputs& in) {
     CutoffInputs cutoff;
     cutoff.cutoff2 = smoothed_.cutoff() * smoothed_.cutoff();
     cutoff.envMod = smoothed_.envMod();
@@ -176,13 +296,115 @@ VEXO_ALWAYS_INLINE double VoiceEngine::renderActive(NoteState& note) {
     cutoff.accentOn = note.accentOn;
     cutoff.accentDrive = envelopes_.accentDrive();
     cutoff.attackRamp = note.attackRamp.value;
-    const FilterControl control = cutoffControl_.compute(cutoff, filterBlock_);
-    double y = filter_.process(oscillator, control, filterBlock_);
-
-    y = output_.levelAndVca(y, control.level, envelopes_, outputBlock_);
+    in.control = cutoffControl_.compute(cutoff, filterBlock_);
+    in.gains = output_.gains(in.control.level, envelopes_, outputBlock_);
     note.envTrigger = 0;
-    const double volume2 = smoothed_.volume() * smoothed_.volume();
-    return output_.finish(y, smoothed_.drive(), smoothed_.distortion(), volume2, outputBlock_);
+    in.drive = smoothed_.drive();
+    in.distortion = smoothed_.distortion();
+    in.volume2 = smoothed_.volume() * smoothed_.volume();
+}
+
+VEXO_ALWAYS_INLINE double VoiceEngine::finishFrame(const FrameInputs& in) {
+    return outputStage(filter_.process(in.oscillator, in.control, filterBlock_), in);
+}
+
+VEXO_ALWAYS_INLINE double VoiceEngine::outputStage(double y, const FrameInputs& in) {
+    y = OutputStage::applyGains(y, in.gains);
+    return output_.finish(y, in.drive, in.distortion, in.volume2, outputBlock_);
+}
+
+// The filter is a serial chain: four Runge-Kutta poles with a division each and up to three
+// clippers with another, every operation waiting for the one before, so on its own it
+// leaves most of the processor idle. Everything else in a frame is independent of it, but
+// the processor only looks a few hundred instructions ahead: with the frame's work in
+// program order, the next frame's preparation sits too far behind the filter to run beside
+// it. So the loop is software-pipelined: while the poles of frame i run, frame i + 1 is
+// prepared in the gaps between them, and frame i's output stage follows. The order of the
+// operations on every state is the same as frame by frame; only independent work moves.
+template <int Mode, class Hooks>
+VEXO_ALWAYS_INLINE void VoiceEngine::renderInterleaved(NoteState& note, int frames, Hooks& hooks) {
+    SliceState slice;
+    hooks.tick();
+    slice.active = prepareFrame(note, slice.inputs[0]);
+    slice.audition = hooks.audition(slice.extra);
+    for (int i = 0; i < frames; ++i) {
+        if (!slice.active) {
+            // Silent frames have no filter to overlap; a plain loop runs them.
+            i = renderSilence(note, i, frames, hooks, slice);
+            if (i == frames) {
+                break;
+            }
+        }
+        const FrameInputs& current = slice.inputs[i & 1];
+        FrameInputs& next = slice.inputs[(i + 1) & 1];
+        const bool currentAudition = slice.audition;
+        const double currentExtra = slice.extra;
+        const bool more = i + 1 < frames;
+
+        filter_.pole<1, Mode>(current.oscillator, current.control, filterBlock_);
+        bool active = false;
+        if (more) {
+            hooks.tick();
+            active = prepareStart(note);
+        }
+        filter_.pole<2, Mode>(current.oscillator, current.control, filterBlock_);
+        if (active) {
+            envelopes_.update(note, envelopeBlock_);
+        }
+        filter_.pole<3, Mode>(current.oscillator, current.control, filterBlock_);
+        if (active) {
+            prepareOscillator(note, next);
+        }
+        const double y = filter_.pole<4, Mode>(current.oscillator, current.control, filterBlock_);
+        if (active) {
+            prepareControl(note, next);
+        }
+        slice.active = active;
+
+        double sample = outputStage(y, current);
+        if (currentAudition) {
+            sample += currentExtra;
+        }
+        hooks.write(i, sample);
+        if (more) {
+            slice.audition = hooks.audition(slice.extra);
+        }
+    }
+    catchUp(slice.silent);
+}
+
+template <class Hooks>
+VEXO_NOINLINE int VoiceEngine::renderSilence(NoteState& note, int i, int frames, Hooks& hooks, SliceState& slice) {
+    for (;;) {
+        hooks.write(i, slice.audition ? 0.0 + slice.extra : 0.0);
+        if (++i == frames) {
+            return i;
+        }
+        hooks.tick();
+        slice.active = prepareAfterSilence(note, slice.inputs[i & 1], slice.silent);
+        slice.audition = hooks.audition(slice.extra);
+        if (slice.active) {
+            return i;
+        }
+    }
+}
+
+template <class Hooks>
+VEXO_ALWAYS_INLINE void VoiceEngine::renderSlice(NoteState& note, int frames, Hooks& hooks) {
+    if (frames <= 0) {
+        return;
+    }
+    switch (filterBlock_.mode) {
+        case kFilter24dB:
+            renderInterleaved<kFilter24dB>(note, frames, hooks);
+            break;
+        case kFilter18dBPure:
+            renderInterleaved<kFilter18dBPure>(note, frames, hooks);
+            break;
+        default:
+            renderInterleaved<kFilter18dBEmulated>(note, frames, hooks);
+            break;
+    }
 }
 
 }  // namespace vexo

@@ -12,8 +12,10 @@
 // whole frame in one function the compiler can schedule.
 #if defined(__GNUC__) || defined(__clang__)
 #define VEXO_ALWAYS_INLINE inline __attribute__((always_inline))
+#define VEXO_NOINLINE __attribute__((noinline))
 #else
 #define VEXO_ALWAYS_INLINE inline
+#define VEXO_NOINLINE
 #endif
 
 namespace vexo {
@@ -81,6 +83,37 @@ VEXO_ALWAYS_INLINE void rk4StepLane0(OnePolePair& s, double x, double c) {
     s.flip[0] = lane.flip;
 }
 
+// x and y are the same number with the same sign: unlike ==, +0 does not match -0, which
+// some functions tell apart (1 / x). A NaN matches nothing, so it is always recomputed.
+VEXO_ALWAYS_INLINE bool sameNumber(double x, double y) {
+    return x == y && std::signbit(x) == std::signbit(y);
+}
+
+// rk4Step(s, x, 1) on a state first set to x. The result depends on x and the flip offset
+// alone, and the flip offset takes only two values, so the result for each is kept: a held
+// pitch costs a comparison instead of four Runge-Kutta stages and a division.
+class SnapStep {
+public:
+    VEXO_ALWAYS_INLINE void operator()(OnePole& s, double x) {
+        const int i = s.flip > 0.0 ? 1 : 0;
+        if (sameNumber(x, targets_[i]) && s.flip == flips_[i]) {
+            s.value = values_[i];
+            s.flip = -s.flip;
+            return;
+        }
+        targets_[i] = x;
+        flips_[i] = s.flip;
+        s.value = x;
+        rk4Step(s, x, 1.0);
+        values_[i] = s.value;
+    }
+
+private:
+    double targets_[2] = {NAN, NAN};  // NaN matches no target
+    double flips_[2] = {0.0, 0.0};
+    double values_[2] = {0.0, 0.0};
+};
+
 constexpr double kLn10 = 2.30258509299405;
 
 // Per-sample coefficient that brings an rk4Step state within 10 % of its target in
@@ -89,56 +122,61 @@ inline double coef(double sampleRate, double timeSeconds) {
     return kLn10 / (sampleRate * timeSeconds);
 }
 
-// Soft clipper: a rational approximation of tanh, exactly +-1 beyond +-3. The limits are
-// applied with branch-free selects: inside a resonant filter the argument crosses +-3 all
-// the time, and a mispredicted branch on that path would stall the whole sample.
+// Soft clipper: a rational approximation of tanh, exactly +-1 beyond +-3. The curve is
+// exactly +-1 at +-3 itself (3 (9 + 27) / (81 + 27)), so it is evaluated on the argument
+// clamped to -3..3: two min/max operations instead of comparisons and selects after the
+// division, and no branch that a resonant filter would mispredict. min and max take the
+// argument as their second operand, which they return when it is a NaN.
 VEXO_ALWAYS_INLINE double sat(double v) {
-    const double curve = v * (v * v + 27.0) / (9.0 * v * v + 27.0);
 #if defined(__SSE2__)
-    // The masks and the limit come from v alone and are ready before the division; only
-    // two logic operations follow the curve.
-    const __m128d x = _mm_set_sd(v);
-    const __m128d above = _mm_cmpgt_sd(x, _mm_set_sd(3.0));
-    const __m128d below = _mm_cmplt_sd(x, _mm_set_sd(-3.0));
-    const __m128d outside = _mm_or_pd(above, below);
-    const __m128d limit = _mm_or_pd(_mm_and_pd(above, _mm_set_sd(1.0)), _mm_and_pd(below, _mm_set_sd(-1.0)));
-    return _mm_cvtsd_f64(_mm_or_pd(_mm_andnot_pd(outside, _mm_set_sd(curve)), limit));
+    const double c = _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(3.0), _mm_max_sd(_mm_set_sd(-3.0), _mm_set_sd(v))));
 #else
-    const double upper = v > 3.0 ? 1.0 : curve;
-    return v < -3.0 ? -1.0 : upper;
+    const double c = v > 3.0 ? 3.0 : (v < -3.0 ? -3.0 : v);
 #endif
+    return c * (c * c + 27.0) / (9.0 * c * c + 27.0);
 }
 
-// sat on both lanes; the selects of a vector comparison are branch-free by nature.
+// sat on both lanes.
 VEXO_ALWAYS_INLINE Double2 sat(Double2 v) {
-    const Double2 curve = v * (v * v + 27.0) / (9.0 * v * v + 27.0);
-    const Double2 upper = v > 3.0 ? Double2{1.0, 1.0} : curve;
-    return v < -3.0 ? Double2{-1.0, -1.0} : upper;
+#if defined(__SSE2__)
+    const Double2 c = (Double2)_mm_min_pd(_mm_set1_pd(3.0), _mm_max_pd(_mm_set1_pd(-3.0), (__m128d)v));
+#else
+    const Double2 c = v > 3.0 ? Double2{3.0, 3.0} : (v < -3.0 ? Double2{-3.0, -3.0} : v);
+#endif
+    return c * (c * c + 27.0) / (9.0 * c * c + 27.0);
 }
 
-// 2^x that keeps the results of its last two arguments. A settled smoother alternates
-// between two values (its flip offset), so its power is then reused, exactly, rather than
-// recomputed every sample.
-class PowerOfTwoCache {
+// F(x) that keeps the results of its last two arguments. A settled smoother alternates
+// between two values (its flip offset), so a function of it is then reused, exactly,
+// rather than recomputed every sample. F is a stateless function object.
+template <class F>
+class TwoResultCache {
 public:
     VEXO_ALWAYS_INLINE double operator()(double x) {
-        if (x == arguments_[0]) {
+        if (sameNumber(x, arguments_[0])) {
             return results_[0];
         }
-        if (x == arguments_[1]) {
+        if (sameNumber(x, arguments_[1])) {
             return results_[1];
         }
         arguments_[1] = arguments_[0];
         results_[1] = results_[0];
         arguments_[0] = x;
-        results_[0] = std::exp2(x);
+        results_[0] = F{}(x);
         return results_[0];
     }
 
 private:
-    double arguments_[2] = {NAN, NAN};
+    double arguments_[2] = {NAN, NAN};  // NaN matches no argument
     double results_[2] = {NAN, NAN};
 };
+
+struct PowerOfTwo {
+    double operator()(double x) const { return std::exp2(x); }
+};
+
+// 2^x of the smoothed Tune knob.
+using PowerOfTwoCache = TwoResultCache<PowerOfTwo>;
 
 // Sample-rate class: 0 below 47999 Hz, 1 below 95999 Hz, 2 above.
 inline int rateClass(double sampleRate) {

@@ -1,0 +1,339 @@
+// The interleaved slice loop against frame-by-frame rendering, and the exact shortcuts the
+// voice takes: the clamped clipper and the caches of values that a held note repeats.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "voice/VoiceEngine.h"
+#include "voice/WaveTableBuilder.h"
+#include "voice/WaveTables.h"
+
+namespace vexo {
+namespace {
+
+const WaveTablePair& sliceTables() {
+    static WaveTablePair pair;
+    static const bool loaded = [] {
+        const WaveTablePlan plan = planWaveTables();
+        return installWaveTableSet(pair.saw, serializeWaveTableFile(buildWaveTableSet(WaveShape::Sawtooth, plan))) &&
+               installWaveTableSet(pair.square, serializeWaveTableFile(buildWaveTableSet(WaveShape::Square, plan)));
+    }();
+    EXPECT_TRUE(loaded);
+    return pair;
+}
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A step clock for tests: every 700 frames a step starts (its pitch, accent and slide from
+// the step number), the gate closes after 400 frames, now and then the phase resets, and
+// three rests in every eight steps let the voice fall idle.
+struct TestClock {
+    int frame = 0;
+
+    void tick(NoteState& note) {
+        const int step = frame / 700;
+        const int inStep = frame % 700;
+        if (inStep == 0 && step % 8 >= 5) {
+            note.prevSlide = note.stepSlide = 0;
+            note.noteGate = 0;
+        } else if (inStep == 0) {
+            note.prevSlide = note.stepSlide;
+            note.stepSlide = step % 3 == 1 ? 1 : 0;
+            note.stepAccent = note.accentOn = step % 4 == 0 ? 1 : 0;
+            note.stepPitch = static_cast<float>(55.0 * (1 + step % 5));
+            note.noteGate = 1;
+            if (note.prevSlide == 0) {
+                note.trigger();
+            }
+            if (step % 7 == 3) {
+                note.oscPhase = 0.0f;
+            }
+        }
+        if (inStep == 400 && note.stepSlide == 0) {
+            note.noteGate = 0;
+        }
+        ++frame;
+    }
+};
+
+// Records the order of the hook calls and adds a preview value on some frames.
+struct RecordingHooks {
+    TestClock& clock;
+    NoteState& note;
+    std::vector<double>& out;
+    std::vector<char>& calls;
+    int ticks = 0;
+
+    void tick() {
+        calls.push_back('t');
+        clock.tick(note);
+        ++ticks;
+    }
+    bool audition(double& extra) {
+        calls.push_back('a');
+        if (ticks % 5 != 0) {
+            return false;
+        }
+        extra = 0.001 * ticks;
+        return true;
+    }
+    void write(int i, double sample) {
+        calls.push_back('w');
+        EXPECT_EQ(static_cast<std::size_t>(i), out.size());
+        out.push_back(sample);
+    }
+};
+
+struct VoiceSetup {
+    float rate;
+    VoiceControls controls;
+    VoiceOptions options;
+};
+
+// The smoothed knobs at the end of each slice.
+using SmoothedStates = std::vector<SmoothedControls>;
+
+// Frame by frame: the reference order of the old render loop.
+std::vector<double> renderByFrames(const VoiceSetup& setup, const std::vector<int>& slices, NoteState& note,
+                                   VoiceEngine& engine, SmoothedStates& smoothed) {
+    TestClock clock;
+    std::vector<double> out;
+    int ticks = 0;
+    for (const int frames : slices) {
+        EXPECT_TRUE(engine.beginBlock(setup.rate, setup.controls, setup.options));
+        for (int i = 0; i < frames; ++i) {
+            clock.tick(note);
+            ++ticks;
+            double sample = engine.renderFrame(note);
+            if (ticks % 5 == 0) {
+                sample += 0.001 * ticks;
+            }
+            out.push_back(sample);
+        }
+        smoothed.push_back(engine.smoothed());
+    }
+    return out;
+}
+
+std::vector<double> renderBySlices(const VoiceSetup& setup, const std::vector<int>& slices, NoteState& note,
+                                   VoiceEngine& engine, SmoothedStates& smoothed) {
+    TestClock clock;
+    std::vector<double> out;
+    int ticks = 0;
+    for (const int frames : slices) {
+        EXPECT_TRUE(engine.beginBlock(setup.rate, setup.controls, setup.options));
+        std::vector<double> slice;
+        std::vector<char> calls;
+        RecordingHooks hooks{clock, note, slice, calls, ticks};
+        engine.renderSlice(note, frames, hooks);
+        ticks = hooks.ticks;
+        EXPECT_EQ(static_cast<int>(slice.size()), frames);
+        // Each frame's tick comes before its audition, each audition before the next tick.
+        std::string order;
+        for (const char c : calls) {
+            if (c != 'w') {
+                order += c;
+            }
+        }
+        std::string expected;
+        for (int i = 0; i < frames; ++i) {
+            expected += "ta";
+        }
+        EXPECT_EQ(order, expected);
+        out.insert(out.end(), slice.begin(), slice.end());
+        smoothed.push_back(engine.smoothed());
+    }
+    return out;
+}
+
+std::vector<VoiceSetup> setups() {
+    std::vector<VoiceSetup> all;
+    for (int mode = 0; mode < 3; ++mode) {
+        for (int variant = 0; variant < 4; ++variant) {
+            VoiceSetup s;
+            s.rate = variant == 3 ? 192000.0f : (variant == 2 ? 96000.0f : 44100.0f);
+            s.options.filterMode = mode;
+            s.options.vcaNoise = variant % 2;
+            s.options.vcaLeveling = variant == 1 ? 1 : 0;
+            s.options.outputClipping = variant == 2 ? 1 : 0;
+            s.options.envmodKnob = variant == 3 ? 0 : 1;
+            s.options.activeClocks = 1500;                         // idle stretches between the gated steps
+            s.options.smoothSpeed = variant == 1 ? 0.3f : 0.002f;  // settles within the first idle stretch
+            s.controls.resonance = 0.35f + 0.2f * static_cast<float>(variant);
+            s.controls.cutoff = 0.2f + 0.15f * static_cast<float>(mode);
+            s.controls.envMod = 0.7f;
+            s.controls.accent = 0.8f;
+            s.controls.decay = 0.3f;
+            s.controls.distortion = variant == 0 ? 0.0f : (variant == 1 ? 0.05f : 0.6f);
+            s.controls.distortionType = variant == 3 ? 1.0f : (variant == 2 ? 2.0f : 0.0f);
+            s.controls.drive = 0.6f;
+            s.controls.highpassFilter = variant >= 2 ? 1.0f : 0.0f;
+            s.controls.waveform = variant == 1 ? 1.0f : 0.0f;
+            all.push_back(s);
+        }
+    }
+    return all;
+}
+
+TEST(VoiceSlice, SamplesAndStatesMatchFrameByFrameRendering) {
+    // Slices of every awkward size, including single frames and a run longer than a step.
+    const std::vector<int> slices = {1,    2, 3,    700, 5, 64,   399, 1,    1,  1,   512,
+                                     1000, 7, 2500, 333, 2, 1201, 999, 2048, 77, 3001};
+    for (const VoiceSetup& setup : setups()) {
+        SCOPED_TRACE(testing::Message() << "mode " << setup.options.filterMode << ", rate " << setup.rate
+                                        << ", distortion " << setup.controls.distortion);
+        VoiceEngine byFrames;
+        VoiceEngine bySlices;
+        byFrames.setWaveTables(&sliceTables());
+        bySlices.setWaveTables(&sliceTables());
+        NoteState noteA;
+        NoteState noteB;
+        SmoothedStates smoothedA;
+        SmoothedStates smoothedB;
+        const std::vector<double> a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
+        const std::vector<double> b = renderBySlices(setup, slices, noteB, bySlices, smoothedB);
+        ASSERT_EQ(smoothedA.size(), smoothedB.size());
+        for (std::size_t i = 0; i < smoothedA.size(); ++i) {
+            EXPECT_EQ(std::memcmp(&smoothedA[i], &smoothedB[i], sizeof(SmoothedControls)), 0) << "after slice " << i;
+        }
+        ASSERT_EQ(a.size(), b.size());
+        std::size_t zeros = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i << ": " << a[i] << " against " << b[i];
+            zeros += a[i] == 0.0 ? 1 : 0;
+        }
+        EXPECT_GT(zeros, 0u);  // the idle rule was reached
+        for (int n = 1; n <= 8; ++n) {
+            EXPECT_TRUE(sameBits(byFrames.filter().stage(n).value, bySlices.filter().stage(n).value)) << n;
+        }
+        EXPECT_TRUE(sameBits(byFrames.envelopes().accentCapSmoothed(), bySlices.envelopes().accentCapSmoothed()));
+        EXPECT_TRUE(sameBits(byFrames.outputStage().preFilter(), bySlices.outputStage().preFilter()));
+        EXPECT_TRUE(sameBits(byFrames.frequency(), bySlices.frequency()));
+        EXPECT_EQ(byFrames.releaseCounter(), bySlices.releaseCounter());
+        EXPECT_EQ(noteA.oscPhase, noteB.oscPhase);
+        EXPECT_EQ(noteA.envTrigger, noteB.envTrigger);
+        EXPECT_EQ(noteA.samplesSinceTrigger, noteB.samplesSinceTrigger);
+        EXPECT_TRUE(sameBits(noteA.attackRamp.value, noteB.attackRamp.value));
+    }
+}
+
+TEST(VoiceSlice, VolumeZeroAndEmptySlices) {
+    VoiceSetup setup = setups()[5];
+    setup.controls.volume = 0.0f;
+    VoiceEngine engine;
+    engine.setWaveTables(&sliceTables());
+    NoteState note;
+    TestClock clock;
+    std::vector<double> out;
+    std::vector<char> calls;
+    RecordingHooks hooks{clock, note, out, calls, 0};
+    ASSERT_TRUE(engine.beginBlock(setup.rate, setup.controls, setup.options));
+    engine.renderSlice(note, 0, hooks);
+    EXPECT_TRUE(calls.empty());
+    engine.renderSlice(note, 600, hooks);
+    ASSERT_EQ(out.size(), 600u);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        // Frames with a preview value carry exactly that value.
+        ASSERT_EQ(out[i], (i + 1) % 5 == 0 ? 0.001 * static_cast<double>(i + 1) : 0.0) << i;
+    }
+    EXPECT_EQ(engine.filter().stage(1).value, 0.0);
+    EXPECT_EQ(engine.envelopes().filterEnv(), 0.0);
+    EXPECT_EQ(note.oscPhase, 0.0f);
+}
+
+// The clipper as defined: -1 below -3, +1 above 3, the rational curve between.
+double satReference(double v) {
+    if (v < -3.0) {
+        return -1.0;
+    }
+    if (v > 3.0) {
+        return 1.0;
+    }
+    return v * (v * v + 27.0) / (9.0 * v * v + 27.0);
+}
+
+TEST(Sat, ClampedCurveMatchesTheDefinitionBitForBit) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  3.0,
+                                  -3.0,
+                                  std::nextafter(3.0, 4.0),
+                                  std::nextafter(3.0, 0.0),
+                                  std::nextafter(-3.0, -4.0),
+                                  std::nextafter(-3.0, 0.0),
+                                  1e-310,
+                                  -1e-310,
+                                  1e300,
+                                  -1e300,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity()};
+    for (double v = -7.0; v <= 7.0; v += 0.0013) {
+        values.push_back(v);
+    }
+    for (const double v : values) {
+        EXPECT_TRUE(sameBits(sat(v), satReference(v))) << v;
+        const Double2 pair = sat(Double2{v, -v});
+        EXPECT_TRUE(sameBits(pair[0], satReference(v))) << v;
+        EXPECT_TRUE(sameBits(pair[1], satReference(-v))) << v;
+    }
+    EXPECT_TRUE(std::isnan(sat(NAN)));
+    EXPECT_TRUE(std::isnan(sat(Double2{NAN, 0.5})[0]));
+    EXPECT_EQ(sat(Double2{NAN, 0.5})[1], satReference(0.5));
+}
+
+TEST(SnapStep, EqualsTheStepItReplaces) {
+    SnapStep snap;
+    OnePole cached;
+    OnePole direct;
+    // Held pitches (the cache answers), new ones, and a NaN that must never match.
+    const double targets[] = {110.0, 110.0, 110.0, 110.0, 110.0, 220.0, 220.0, 110.0, 110.0, 110.0,
+                              NAN,   NAN,   55.0,  55.0,  55.0,  55.0,  1e-3,  0.0,   0.0,   0.0};
+    for (const double x : targets) {
+        snap(cached, x);
+        direct.value = x;
+        rk4Step(direct, x, 1.0);
+        EXPECT_TRUE(sameBits(cached.value, direct.value)) << x;
+        EXPECT_TRUE(sameBits(cached.flip, direct.flip)) << x;
+    }
+}
+
+TEST(CycleCache, ReturnsTheCycleOfTheLevelMap) {
+    const WaveTableData& data = sliceTables().saw.data;
+    OscillatorBlock block;
+    block.table = WaveTableView::of(data);
+    block.mapScale = kLevelMapScales[0];
+    CycleCache cache;
+    // +0 and -0 select different ends of the map and must not answer for each other.
+    const double increments[] = {0.0025, 0.0026, 0.0025, 0.0026, 0.0025, 0.01, 0.0026,
+                                 0.0025, NAN,    0.0,    -0.0,   0.0,    -1.0, 0.01};
+    for (const double increment : increments) {
+        const int level =
+            data.levelMap[static_cast<std::size_t>(levelMapIndex(increment, block.mapScale, data.mapSize()))];
+        const CycleView cycle = cache(increment, block);
+        EXPECT_EQ(cycle.samples, data.samples.data() + data.offsets[static_cast<std::size_t>(level)]) << increment;
+        EXPECT_EQ(cycle.length, data.lengths[static_cast<std::size_t>(level)]) << increment;
+    }
+    // A new block (here the square set) must not be answered from the old one.
+    const WaveTableData& square = sliceTables().square.data;
+    block.table = WaveTableView::of(square);
+    cache.reset();
+    const int level = square.levelMap[static_cast<std::size_t>(levelMapIndex(0.01, block.mapScale, square.mapSize()))];
+    EXPECT_EQ(cache(0.01, block).samples, square.samples.data() + square.offsets[static_cast<std::size_t>(level)]);
+}
+
+TEST(TwoResultCache, EnvModCurveForAlternatingAndNewArguments) {
+    TwoResultCache<EnvModCurve> curve;
+    const double arguments[] = {0.6, 0.61, 0.6, 0.61, 0.6, 0.2, 0.61, 0.6, 1.0, 0.0, 0.0};
+    for (const double e : arguments) {
+        EXPECT_TRUE(sameBits(curve(e), envModCurve(e))) << e;
+    }
+}
+
+}  // namespace
+}  // namespace vexo
