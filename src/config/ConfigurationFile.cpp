@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <cstdarg>
 #include <cstdio>
 #include <iterator>
+#include <limits>
 
 #include "config/TextScanner.h"
 
@@ -70,8 +70,7 @@ const KeyEntry kKeys[] = {
     {"VCALeveling", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaLeveling = v.integer; }},
     {"FilterLeveling", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaLeveling = v.integer; }},
     {"VCANoise", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaNoise = v.integer; }},
-    {"VcoGain",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcoGain = limitGain(v.real); }},
+    {"VcoGain", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcoGain = limitGain(v.real); }},
     {"TM6", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm6 = limitUnit(v.real); }},
     {"TM3", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm3 = limitUnit(v.real); }},
     {"TM4", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tm4 = limitFeedbackScale(v.real); }},
@@ -83,10 +82,8 @@ const KeyEntry kKeys[] = {
      }},
     {"RelativeTuning",
      [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.relativeTuning = limitCycleFactor(v.real); }},
-    {"SmoothSpeed",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.smoothSpeed = toFloat(v.real); }},
-    {"VcaDecay",
-     [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaDecaySeconds = toFloat(v.real); }},
+    {"SmoothSpeed", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.smoothSpeed = toFloat(v.real); }},
+    {"VcaDecay", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.vcaDecaySeconds = toFloat(v.real); }},
     {"ActiveClocks", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.activeClocks = v.integer; }},
     {"EnvmodKnob", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.envmodKnob = v.integer & 0xff; }},
     {"TuningMode", [](Settings& s, const ConfigValue& v, const ParameterSink&) { s.tuningMode = v.integer; }},

@@ -1,8 +1,8 @@
 #include "patterns/PatternText.h"
 
-#include <cmath>
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 

@@ -44,7 +44,9 @@ TEST(Instances, RunOnTheirOwnThreadsAndCloseInAnyOrder) {
     {
         std::vector<std::thread> threads;
         for (int i = 0; i < kInstances; ++i) {
-            threads.emplace_back([&, i] { plugins[static_cast<std::size_t>(i)] = std::make_unique<SynthPlugin>(&quietHost, folder.dir()); });
+            threads.emplace_back([&, i] {
+                plugins[static_cast<std::size_t>(i)] = std::make_unique<SynthPlugin>(&quietHost, folder.dir());
+            });
         }
         for (auto& t : threads) {
             t.join();

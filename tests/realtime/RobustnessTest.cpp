@@ -95,7 +95,7 @@ double frequency(const std::vector<float>& samples, std::size_t from, std::size_
 }
 
 TEST_F(Robustness, SampleRateChangesTakeEffectAtTheNextBlock) {
-    plugin->settings().midiMode = 2;  // a held note, no sequencer
+    plugin->settings().midiMode = 2;      // a held note, no sequencer
     plugin->setParameter(kCutoff, 0.3f);  // a dark, steady tone: one crossing per cycle
     plugin->setParameter(kResonance, 0.0f);
     plugin->setParameter(kEnvMod, 0.0f);
@@ -122,8 +122,13 @@ TEST_F(Robustness, NoRateOrABadRateGivesSilenceNotNumbersThatAreNot) {
 }
 
 TEST_F(Robustness, ExtremeParameterValuesKeepTheOutputFinite) {
-    const float values[] = {0.0f, 1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity(), 1e30f, -1e30f};
+    const float values[] = {0.0f,
+                            1.0f,
+                            std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(),
+                            1e30f,
+                            -1e30f};
     sendMidi({{0, 0x90, 0, 127}});
     std::mt19937 random(5);
     for (int block = 0; block < 400; ++block) {
@@ -137,9 +142,10 @@ TEST_F(Robustness, ExtremeParameterValuesKeepTheOutputFinite) {
 
 TEST_F(Robustness, ExtremeSettingsFromAFileKeepTheOutputFinite) {
     for (int mode = 0; mode < 4; ++mode) {
-        writeConfig("Config.ini", "; extremes\nTM4 = 1e9\nVcoGain = 1e9\nTM6 = 5\nTM3 = 5\nSmoothSpeed = 9\n"
-                                  "VcaDecay = 0\nRelativeTuning = 40\nOutputClipping = 0\nFilterMode = " +
-                                      std::to_string(mode) + "\n");
+        writeConfig("Config.ini",
+                    "; extremes\nTM4 = 1e9\nVcoGain = 1e9\nTM6 = 5\nTM3 = 5\nSmoothSpeed = 9\n"
+                    "VcaDecay = 0\nRelativeTuning = 40\nOutputClipping = 0\nFilterMode = " +
+                        std::to_string(mode) + "\n");
         fresh();
         plugin->setParameter(kResonance, 1.0f);
         plugin->setParameter(kCutoff, 1.0f);
