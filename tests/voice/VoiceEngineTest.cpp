@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "TestWaveTables.h"
 #include "voice/VoiceEngine.h"
 #include "voice/WaveTableBuilder.h"
 #include "voice/WaveTables.h"
@@ -12,19 +13,8 @@
 namespace vexo {
 namespace {
 
-const WaveTablePair& testTables() {
-    static WaveTablePair pair;
-    static const bool loaded = [] {
-        const WaveTablePlan plan = planWaveTables();
-        return installWaveTableSet(pair.saw, serializeWaveTableFile(buildWaveTableSet(WaveShape::Sawtooth, plan))) &&
-               installWaveTableSet(pair.square, serializeWaveTableFile(buildWaveTableSet(WaveShape::Square, plan)));
-    }();
-    EXPECT_TRUE(loaded);
-    return pair;
-}
-
 struct Voice {
-    explicit Voice(float sampleRate) : rate(sampleRate) { engine.setWaveTables(&testTables()); }
+    explicit Voice(float sampleRate) : rate(sampleRate) { engine.setWaveTables(&test::testWaveTables()); }
 
     void play(float pitch, bool accent = false) {
         note.stepPitch = pitch;
@@ -116,13 +106,13 @@ TEST(Oscillator, CycleFactorsRunThroughFourPeriods) {
 TEST(VoiceEngine, RefusesToRenderWithoutRateOrTables) {
     VoiceEngine engine;
     EXPECT_FALSE(engine.beginBlock(44100.0f, {}, {}));
-    engine.setWaveTables(&testTables());
+    engine.setWaveTables(&test::testWaveTables());
     EXPECT_FALSE(engine.beginBlock(0.0f, {}, {}));
     EXPECT_FALSE(engine.beginBlock(-48000.0f, {}, {}));
     EXPECT_FALSE(engine.beginBlock(NAN, {}, {}));
     EXPECT_TRUE(engine.beginBlock(44100.0f, {}, {}));
     WaveTablePair halfLoaded;
-    installWaveTableSet(halfLoaded.saw, serializeWaveTableFile(testTables().saw.data));
+    installWaveTableSet(halfLoaded.saw, serializeWaveTableFile(test::testWaveTables().saw.data));
     engine.setWaveTables(&halfLoaded);
     EXPECT_FALSE(engine.beginBlock(44100.0f, {}, {}));
 }

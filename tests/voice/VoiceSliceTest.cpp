@@ -8,23 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "TestWaveTables.h"
 #include "voice/VoiceEngine.h"
 #include "voice/WaveTableBuilder.h"
 #include "voice/WaveTables.h"
 
 namespace vexo {
 namespace {
-
-const WaveTablePair& sliceTables() {
-    static WaveTablePair pair;
-    static const bool loaded = [] {
-        const WaveTablePlan plan = planWaveTables();
-        return installWaveTableSet(pair.saw, serializeWaveTableFile(buildWaveTableSet(WaveShape::Sawtooth, plan))) &&
-               installWaveTableSet(pair.square, serializeWaveTableFile(buildWaveTableSet(WaveShape::Square, plan)));
-    }();
-    EXPECT_TRUE(loaded);
-    return pair;
-}
 
 bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -190,8 +180,8 @@ TEST(VoiceSlice, SamplesAndStatesMatchFrameByFrameRendering) {
                                         << ", distortion " << setup.controls.distortion);
         VoiceEngine byFrames;
         VoiceEngine bySlices;
-        byFrames.setWaveTables(&sliceTables());
-        bySlices.setWaveTables(&sliceTables());
+        byFrames.setWaveTables(&test::testWaveTables());
+        bySlices.setWaveTables(&test::testWaveTables());
         NoteState noteA;
         NoteState noteB;
         SmoothedStates smoothedA;
@@ -227,7 +217,7 @@ TEST(VoiceSlice, VolumeZeroAndEmptySlices) {
     VoiceSetup setup = setups()[5];
     setup.controls.volume = 0.0f;
     VoiceEngine engine;
-    engine.setWaveTables(&sliceTables());
+    engine.setWaveTables(&test::testWaveTables());
     NoteState note;
     TestClock clock;
     std::vector<double> out;
@@ -304,7 +294,7 @@ TEST(SnapStep, EqualsTheStepItReplaces) {
 }
 
 TEST(CycleCache, ReturnsTheCycleOfTheLevelMap) {
-    const WaveTableData& data = sliceTables().saw.data;
+    const WaveTableData& data = test::testWaveTables().saw.data;
     OscillatorBlock block;
     block.table = WaveTableView::of(data);
     block.mapScale = kLevelMapScales[0];
@@ -320,7 +310,7 @@ TEST(CycleCache, ReturnsTheCycleOfTheLevelMap) {
         EXPECT_EQ(cycle.length, data.lengths[static_cast<std::size_t>(level)]) << increment;
     }
     // A new block (here the square set) must not be answered from the old one.
-    const WaveTableData& square = sliceTables().square.data;
+    const WaveTableData& square = test::testWaveTables().square.data;
     block.table = WaveTableView::of(square);
     cache.reset();
     const int level = square.levelMap[static_cast<std::size_t>(levelMapIndex(0.01, block.mapScale, square.mapSize()))];
