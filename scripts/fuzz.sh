@@ -5,6 +5,8 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Sanitized programs (tests, and the skin generator run by the build) share these options.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 seconds="${1:-60}"
 shift || true
 build=build-fuzz

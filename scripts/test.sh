@@ -5,6 +5,8 @@
 # and stay clean (scripts/fuzz.sh runs them longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Sanitized programs (tests, and the skin generator run by the build) share these options.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 ./scripts/install-deps.sh
 jobs="$(nproc)"
 

@@ -64,6 +64,10 @@ private:
     std::array<Shared<int>, Count> entries_;
 };
 
+// The MIDI key that triggers a programming learn target (13 + function code), or -1: the
+// pitch targets 13..25 map to the thirteen keys from the first pitch key on.
+int keyForLearnTarget(const KeyMap& keys, int target);
+
 // Applies the items of a map file's text in order.
 void applyControllerMapText(std::string_view text, ControllerMap& controllers, KeyMap& keys);
 bool readControllerMap(const std::string& path, ControllerMap& controllers, KeyMap& keys);

@@ -39,6 +39,19 @@ constexpr int kLearnTargetOffset = 13;
 
 }  // namespace
 
+int keyForLearnTarget(const KeyMap& keys, int target) {
+    if (target >= kLearnTargetOffset && target < kLearnTargetOffset + kPitchKeyCount) {
+        const int first = keys.key(KeyMap::PitchKeys);
+        return first < 0 ? -1 : first + (target - kLearnTargetOffset);
+    }
+    for (const LearnEntry& learnEntry : kLearnEntries) {
+        if (learnEntry.target == target) {
+            return keys.key(learnEntry.entry);
+        }
+    }
+    return -1;
+}
+
 bool SynthPlugin::handleProgrammingNote(int key, int /*velocity*/) {
     if (learn_) {
         const int target = programmingLearnTarget_;

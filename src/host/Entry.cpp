@@ -1,7 +1,7 @@
 // The module's only exported function: hosts find it as VSTPluginMain or as main.
 #include <new>
 
-#include "host/SynthPlugin.h"
+#include "editor/EditorPlugin.h"
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 
@@ -13,7 +13,7 @@ AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
     if (audioMaster == nullptr || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
-    auto* plugin = new (std::nothrow) vexo::SynthPlugin(audioMaster, vexo::moduleDirectory());
+    auto* plugin = new (std::nothrow) vexo::EditorPlugin(audioMaster, vexo::moduleDirectory());
     return plugin == nullptr ? nullptr : plugin->getAeffect();
 }
 

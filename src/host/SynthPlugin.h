@@ -2,6 +2,7 @@
 // its MIDI queues, and the sequencer, voice, settings and MIDI maps it owns.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -108,6 +109,9 @@ public:
     const PatternBank& bank() const { return bank_; }
     void selectPattern(int index);
     void selectPatternFromMidi(int index);
+    // The internal tempo in beats per minute (editor; the audio thread picks it up at its
+    // next slice). Ignored while following the host's tempo is up to the caller.
+    void setTempo(double bpm) { clock_.tempo = std::max(bpm, StepClock::kMinimumTempo); }
     // Set whenever the editor must redraw; the editor clears it in its idle call.
     bool takeEditorRefresh() { return editorRefresh_.exchange(false); }
     bool editorRefreshPending() const { return editorRefresh_; }

@@ -146,8 +146,11 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterWantMidi = 6,
     audioMasterGetTime = 7,
     audioMasterProcessEvents = 8,
+    audioMasterSizeWindow = 15,
     audioMasterGetSampleRate = 16,
     audioMasterGetBlockSize = 17,
+    audioMasterBeginEdit = 43,
+    audioMasterEndEdit = 44,
 };
 
 enum VstPlugCategory : VstInt32 {

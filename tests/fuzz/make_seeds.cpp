@@ -10,6 +10,8 @@
 #include "ImportFileWriters.h"
 #include "config/ConfigurationFile.h"
 #include "config/ControllerMap.h"
+#include "editor/GuiConfig.h"
+#include "editor/skin/SkinSelection.h"
 #include "host/SynthPlugin.h"
 #include "patterns/PatternText.h"
 
@@ -90,6 +92,18 @@ int main(int argc, char** argv) {
     for (const char* table : {"1ca37741f.dat", "3c2a6627a.dat"}) {
         write(root / "wavetables" / table, readAll(plugin / "Data" / table));
     }
+
+    // Skin files: the shipped default skin, every statement kind, and the GUI settings.
+    const fs::path defaultSkin = plugin / (std::string(vexo::kFallbackSkinName) + vexo::kSkinFileExtension);
+    if (fs::exists(defaultSkin)) {
+        write(root / "skin_definition" / "default_skin", readAll(defaultSkin));
+    }
+    write(root / "skin_definition" / "statements",
+          "; every statement\nNAME \"Seed\"\nVERSION 2\nCROSSFADE 1\nBLENDMODE 0\n"
+          "TRANSPARENTCOLOR 255, 0, 255\nCABLETYPE 1\nCABLETINT 10, 20, 30\nLEDCOLOR 3, 1.0, 0.5, 0.25\n"
+          "OFFSET 10, -20\nBACKGROUND \"bg.png\", 0, 0, 800, 600\nMIDILED \"led\\on.png\", 5, 5, -16, 16\n"
+          "knob1 CUTOFFKNOB \"knob.png\", 1, 2, 3, 4, 5, 6, 7\nINCLUDE \"more.skn\"\n; end");
+    write(root / "skin_definition" / "gui_settings", vexo::guiConfigText(vexo::GuiSettings{}));
 
     std::mt19937 random(1);
     for (int i = 0; i < 4; ++i) {

@@ -28,6 +28,10 @@ VstIntPtr RecordingHost::handle(VstInt32 opcode, VstInt32 index, VstIntPtr value
         case audioMasterAutomate:
             automations.emplace_back(index, opt);
             return 0;
+        case audioMasterBeginEdit:
+        case audioMasterEndEdit:
+            edits.emplace_back(index, opcode == audioMasterBeginEdit);
+            return 1;
         case audioMasterGetTime:
             if (!provideTime) {
                 return 0;

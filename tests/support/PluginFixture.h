@@ -36,6 +36,7 @@ struct RecordingHost {
     std::vector<int> listSizes;  // events per audioMasterProcessEvents call
     int wantMidiCalls = 0;
     std::vector<std::pair<int, float>> automations;
+    std::vector<std::pair<int, bool>> edits;  // (parameter, true at begin / false at end)
     VstIntPtr versionAnswer = 2400;
 
     VstIntPtr handle(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);

@@ -1,0 +1,10 @@
+// The Preferences and Analyze Pattern dialogs, opened from the menus.
+#include "editor/BassEditor.h"
+
+namespace vexo {
+
+void BassEditor::openPreferencesDialog() {}
+
+void BassEditor::openAnalyzeDialog() {}
+
+}  // namespace vexo
