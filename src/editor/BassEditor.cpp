@@ -130,6 +130,7 @@ bool BassEditor::open(void* parentWindow) {
     if (open_) {
         close();
     }
+    std::lock_guard<std::recursive_mutex> guard(lock_);
     AEffGUIEditor::open(parentWindow);
     auto frame = std::make_unique<CFrame>(CRect(0, 0, width_, height_), this);
     if (const SharedBitmap background = skin_.elementImage(kBackground)) {
@@ -154,10 +155,15 @@ bool BassEditor::open(void* parentWindow) {
     refresh();
     getFrame()->redrawAll();
     plugin_.requestEditorRefresh();
+    if (!isOffscreen()) {
+        keeper_.start(lock_, [this] { runIdle(); });
+    }
     return true;
 }
 
 void BassEditor::close() {
+    keeper_.stop();
+    std::lock_guard<std::recursive_mutex> guard(lock_);
     open_ = false;
     if (desktop_) {
         desktop_->cancelAll();
@@ -494,6 +500,22 @@ void BassEditor::refreshLearnLabels() {
 // --- Idle
 
 void BassEditor::idle() {
+    keeper_.hostIdled();
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    runIdle();
+}
+
+VstInt32 BassEditor::onKeyDown(VstInt32 character, VstInt32 virtualKey, VstInt32 modifiers) {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    return AEffGUIEditor::onKeyDown(character, virtualKey, modifiers);
+}
+
+VstInt32 BassEditor::onKeyUp(VstInt32 character, VstInt32 virtualKey, VstInt32 modifiers) {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    return AEffGUIEditor::onKeyUp(character, virtualKey, modifiers);
+}
+
+void BassEditor::runIdle() {
     if (!open_ || getFrame() == nullptr) {
         return;
     }

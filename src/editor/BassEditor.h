@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "editor/GuiConfig.h"
+#include "editor/IdleKeeper.h"
 #include "editor/skin/SkinDefinition.h"
 #include "gui/Control.h"
 #include "gui/GUIEditor.h"
@@ -65,6 +67,11 @@ public:
     void close() override;
     // User-interface thread (effEditIdle): window events, timed jobs, redraws.
     void idle() override;
+    // User-interface thread (effEditKeyDown/Up).
+    VstInt32 onKeyDown(VstInt32 character, VstInt32 virtualKey, VstInt32 modifiers) override;
+    VstInt32 onKeyUp(VstInt32 character, VstInt32 virtualKey, VstInt32 modifiers) override;
+    // Whether a thread of our own serves the window in place of the host's idle calls.
+    bool idleKeeperRunning() const { return keeper_.running(); }
     // Any thread that sets parameters: the knob follows in the next idle call.
     void setParameter(VstInt32 index, float value) override;
 
@@ -122,6 +129,7 @@ private:
     void addLearnLabels(CFrame& frame);
     void buildMenus(CFrame& frame);
 
+    void runIdle();
     void applyPendingParameters();
     void setControlValue(int tag, float value);
     void setLight(int ledTag, int illuTag, bool on);
@@ -206,6 +214,10 @@ private:
     std::atomic<bool> learnLabelsStale_{false};
 
     std::function<std::uint32_t()> ticks_;
+
+    // Serialises the editor between the host's user-interface thread and the idle keeper.
+    std::recursive_mutex lock_;
+    IdleKeeper keeper_;
 };
 
 }  // namespace vexo

@@ -107,6 +107,22 @@ TEST_F(EditorX11Test, PointerEventsReachKnobsKeysAndRockers) {
     EXPECT_TRUE(x_->hasViewableChild(window));
 }
 
+TEST_F(EditorX11Test, AHostThatNeverIdlesStillGetsALiveEditor) {
+    auto& effect = create<EditorPlugin>();
+    unsigned long window = 0;
+    BassEditor& editor = openIn(effect, window);
+    EXPECT_TRUE(editor.idleKeeperRunning());
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_TRUE(x_->hasViewableChild(window));
+    const CRect rocker = editor.control<CControl>(kPatternRocker)->getViewSize();
+    const int pattern = effect.bank().currentPattern();
+    clickAt({rocker.left + rocker.width() / 2, rocker.top + 3});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(effect.bank().currentPattern(), pattern + 1);
+    dispatch(effEditClose);
+    EXPECT_FALSE(editor.idleKeeperRunning());
+}
+
 TEST_F(EditorX11Test, TwoInstancesKeepTheirOwnEditorsAndABadParentFailsCleanly) {
     auto& first = create<EditorPlugin>();
     auto second = std::make_unique<EditorPlugin>(&recordingCallback, folder.dir());
