@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
-          clang libclang-rt-dev binutils
+          libcli11-dev clang libclang-rt-dev binutils
           libcairo2-dev libx11-dev libxtst-dev xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

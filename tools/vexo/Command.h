@@ -1,48 +1,45 @@
-// Subcommands of the vexo tool. Each lives in its own file and registers itself here.
+// Subcommands of the vexo tool. Each lives in its own file with one setup function that
+// adds the subcommand, its options and their checks to the tool's command line, and
+// registers that function here.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace vexo::cli {
 
-struct Command {
-    const char* name;
-    const char* usage;    // arguments, for the help text
-    const char* summary;  // one line
-    int (*run)(const std::vector<std::string>& args);
-};
+// Exit statuses, the same for every command.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailed = 1;  // the work failed: a file, the plug-in, an interrupted render
+constexpr int kExitUsage = 2;   // wrong arguments
 
-std::vector<Command>& commands();
+// A subcommand once set up: parsing fills the options that run reads.
+struct Command {
+    CLI::App* app;
+    std::function<int()> run;
+};
+using CommandSetup = Command (*)(CLI::App& tool);
+
+std::vector<CommandSetup>& commandSetups();
 
 struct Registration {
-    explicit Registration(const Command& command) { commands().push_back(command); }
+    explicit Registration(CommandSetup setup) { commandSetups().push_back(setup); }
 };
 
 // Default plug-in folder: build/VEXO beside the tool, else ./build/VEXO.
 std::string defaultPluginDir();
 
-// Small argument helpers: "--name value" options and plain arguments.
-class Arguments {
-public:
-    explicit Arguments(const std::vector<std::string>& args) : args_(args), used_(args.size(), false) {}
-    // True when --flag is present.
-    bool flag(const std::string& name);
-    // The value after --name, or fallback.
-    std::string option(const std::string& name, const std::string& fallback = "");
-    bool has(const std::string& name) const;
-    // Every value of a repeatable option.
-    std::vector<std::string> options(const std::string& name);
-    // Arguments not consumed by options, in order.
-    std::vector<std::string> positional() const;
-    // Unknown "--" options left over; reports them on stderr and returns false.
-    bool checkAllUsed(const char* command) const;
-
-private:
-    std::vector<std::string> args_;
-    std::vector<bool> used_;
-};
-
-int usageError(const char* command, const std::string& message);
+// "vexo COMMAND: message" on stderr; returns kExitFailed.
+int fail(const std::string& command, const std::string& message);
+// "vexo COMMAND: warning: message" on stderr.
+void warn(const std::string& command, const std::string& message);
+// A wrong combination of arguments found after parsing: the message and where to find
+// the options on stderr; returns kExitUsage.
+int usageError(const std::string& command, const std::string& message);
 
 }  // namespace vexo::cli

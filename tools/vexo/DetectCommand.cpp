@@ -1,35 +1,24 @@
 // vexo detect: the pattern detection of the "Analyze Pattern" dialog on a WAV or AIFF
 // file, printed as step text and optionally written as a pattern file or into a bank.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "ArgumentChecks.h"
 #include "Command.h"
+#include "FileAccess.h"
 #include "config/Settings.h"
 #include "patterns/AnalyzeOperations.h"
 #include "patterns/PatternDetection.h"
 #include "patterns/PatternText.h"
+#include "patterns/WaveFile.h"
 
 namespace vexo::cli {
 namespace {
 
-bool parseNumber(const std::string& text, int low, int high, int& value) {
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != 0 || parsed < low || parsed > high) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
-
-// "--name" / "--no-name": true unless only the negative form is given.
-bool switchOption(Arguments& args, const std::string& name) {
-    const bool on = args.flag(name);
-    const bool off = args.flag("no-" + name);
-    return on || !off;
-}
+constexpr const char* kName = "detect";
 
 void printDetection(const std::string& path, const WaveBuffer& wave, const Pattern& pattern,
                     const DetectionResults& results) {
@@ -46,38 +35,38 @@ void printDetection(const std::string& path, const WaveBuffer& wave, const Patte
     }
 }
 
-int runDetect(const std::vector<std::string>& raw) {
-    constexpr const char* kName = "detect";
-    Arguments args(raw);
-    const std::string stepsText = args.option("steps");
-    const bool pitches = switchOption(args, "pitches");
-    const bool rhythm = switchOption(args, "rhythm");
-    const std::string out = args.option("out");
-    const std::string bankPath = args.option("bank");
-    const std::string slotText = args.option("slot");
-    if (!args.checkAllUsed(kName)) {
-        return 2;
-    }
-    const std::vector<std::string> rest = args.positional();
-    if (rest.size() != 1) {
-        return usageError(kName, "one WAV or AIFF file is needed");
-    }
+struct DetectOptions {
+    std::string file;
+    int steps = AnalyzeSession::kDefaultSteps;
+    bool pitches = true;
+    bool rhythm = true;
+    std::string out;
+    std::string bank;
     int slot = 0;
-    if (bankPath.empty() != slotText.empty() || (!slotText.empty() && !parseNumber(slotText, 0, 127, slot))) {
-        return usageError(kName, "--bank BANK.pat and --slot 0..127 go together");
-    }
-    const std::string& path = rest[0];
+    CLI::Option* stepsOption = nullptr;
+};
 
+int detect(const DetectOptions& options) {
+    const std::string& path = options.file;
     WaveBuffer wave;
     if (!loadWave(wave, path)) {
-        std::fprintf(stderr, "vexo %s: %s: %s\n%s", kName, path.c_str(), kUnsupportedWaveTitle, kUnsupportedWaveText);
-        return 1;
+        std::string problem = readProblem(path);
+        std::error_code error;
+        if (problem.empty() && std::filesystem::file_size(path, error) > kMaxWaveFileBytes) {
+            problem = "larger than " + std::to_string(kMaxWaveFileBytes >> 20) + " MiB, too large to analyse";
+        }
+        if (!problem.empty()) {
+            return fail(kName, "cannot read " + path + ": " + problem);
+        }
+        std::string text = kUnsupportedWaveText;
+        text.pop_back();  // the line end
+        return fail(kName, path + ": " + kUnsupportedWaveTitle + "\n" + text);
     }
     int steps = AnalyzeSession::kDefaultSteps;
     bool triplet = false;
     parseWaveName(path, steps, triplet);
-    if (!stepsText.empty() && !parseNumber(stepsText, 1, kMaxSteps, steps)) {
-        return usageError(kName, "--steps takes 1..64");
+    if (options.stepsOption->count() > 0) {
+        steps = options.steps;
     }
     normalizeWave(wave);
     DetectionResults results{};
@@ -87,32 +76,47 @@ int runDetect(const std::vector<std::string>& raw) {
     // on a pattern as a new plug-in has it.
     PatternBank bank;
     bank.clearAll(Settings{}.clearNotes != 0);
-    if (!bankPath.empty() && std::filesystem::exists(bankPath) && !readBank(bank, bankPath)) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kName, bankPath.c_str());
-        return 1;
+    std::error_code error;
+    if (!options.bank.empty() && std::filesystem::exists(options.bank, error) && !loadBank(kName, options.bank, bank)) {
+        return kExitFailed;
     }
-    Pattern& pattern = bank.pattern(slot);
-    applyDetection(pattern, steps, results, pitches, rhythm);
+    Pattern& pattern = bank.pattern(options.slot);
+    applyDetection(pattern, steps, results, options.pitches, options.rhythm);
     if (triplet) {
         pattern.setTriplet(true);
     }
     printDetection(path, wave, pattern, results);
 
-    if (!out.empty() && !writePattern(pattern, out)) {
-        std::fprintf(stderr, "vexo %s: cannot create %s\n", kName, out.c_str());
-        return 1;
+    if (!options.out.empty() && !savePattern(kName, options.out, pattern)) {
+        return kExitFailed;
     }
-    if (!bankPath.empty() && !writeBank(bank, bankPath)) {
-        std::fprintf(stderr, "vexo %s: cannot create %s\n", kName, bankPath.c_str());
-        return 1;
+    if (!options.bank.empty() && !saveBank(kName, options.bank, bank)) {
+        return kExitFailed;
     }
-    return 0;
+    return kExitSuccess;
 }
 
-const Registration registration({"detect",
-                                 "FILE.wav [--steps N] [--pitches|--no-pitches] [--rhythm|--no-rhythm] "
-                                 "[--out FILE.pat] [--bank BANK.pat --slot N]",
-                                 "detect a pattern from a 16-bit WAV or AIFF recording of one pass", runDetect});
+Command setupDetect(CLI::App& tool) {
+    auto options = std::make_shared<DetectOptions>();
+    CLI::App* app = tool.add_subcommand(kName, "Detect a pattern from a 16-bit WAV or AIFF recording of one pass");
+    app->add_option("FILE", options->file, "WAV or AIFF file")->type_name("")->required();
+    options->stepsOption = app->add_option("--steps", options->steps,
+                                           "Steps in the recording (default: from the "
+                                           "file name, else 16)")
+                               ->transform(wholeNumberIn(1, kMaxSteps));
+    app->add_flag("--pitches,!--no-pitches", options->pitches, "Take the pitches (default on)");
+    app->add_flag("--rhythm,!--no-rhythm", options->rhythm, "Take gates, slides and accents (default on)");
+    app->add_option("--out", options->out, "Pattern file to write")->type_name("FILE");
+    CLI::Option* bankOption =
+        app->add_option("--bank", options->bank, "Bank file to put the pattern into")->type_name("FILE");
+    CLI::Option* slotOption =
+        app->add_option("--slot", options->slot, "Slot of --bank")->transform(wholeNumberIn(0, kPatternCount - 1));
+    bankOption->needs(slotOption);
+    slotOption->needs(bankOption);
+    return {app, [options] { return detect(*options); }};
+}
+
+const Registration registration(setupDetect);
 
 }  // namespace
 }  // namespace vexo::cli

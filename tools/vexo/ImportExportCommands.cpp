@@ -1,12 +1,14 @@
 // vexo export-midi and vexo import: the plug-in's MIDI file export and its Rebirth and Ph
 // imports, on pattern and bank files.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <string>
 
+#include "ArgumentChecks.h"
 #include "Command.h"
+#include "FileAccess.h"
 #include "config/Settings.h"
-#include "config/TextScanner.h"
 #include "host/Parameters.h"
 #include "patterns/MidiFileExport.h"
 #include "patterns/PatternText.h"
@@ -15,15 +17,8 @@
 namespace vexo::cli {
 namespace {
 
-bool parseInt(const std::string& text, int& value) {
-    char* end = nullptr;
-    const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != 0 || parsed < -100000 || parsed > 100000) {
-        return false;
-    }
-    value = static_cast<int>(parsed);
-    return true;
-}
+constexpr const char* kExportName = "export-midi";
+constexpr const char* kImportName = "import";
 
 std::string trimmed(const char* text) {
     std::string s(text);
@@ -33,51 +28,48 @@ std::string trimmed(const char* text) {
     return s;
 }
 
-int runExportMidi(const std::vector<std::string>& raw) {
-    constexpr const char* kName = "export-midi";
-    Arguments args(raw);
-    const Settings defaults;
-    const std::string out = args.option("out");
-    const std::string slotText = args.option("slot");
-    const bool clockSync = args.flag("clock-sync");
-    const std::string velocityText = args.option("accent-velocity", std::to_string(defaults.accentVelocity.load()));
-    if (!args.checkAllUsed(kName)) {
-        return 2;
-    }
-    const std::vector<std::string> rest = args.positional();
-    if (rest.size() != 1 || out.empty()) {
-        return usageError(kName, "one pattern or bank file and --out FILE.mid are needed");
-    }
-    int accentVelocity = 0;
-    if (!parseInt(velocityText, accentVelocity)) {
-        return usageError(kName, "--accent-velocity takes a whole number");
-    }
+struct ExportOptions {
+    std::string file;
+    std::string out;
+    int slot = 0;
+    bool clockSync = false;
+    int accentVelocity = Settings{}.accentVelocity.load();
+    CLI::Option* slotOption = nullptr;
+};
 
+int exportMidi(const ExportOptions& options) {
     Pattern pattern;
-    if (!slotText.empty()) {
-        int slot = 0;
-        if (!parseInt(slotText, slot) || slot < 0 || slot >= kPatternCount) {
-            return usageError(kName, "--slot takes a pattern number 0..127");
-        }
+    if (options.slotOption->count() > 0) {
         PatternBank bank;
-        if (!readBank(bank, rest[0])) {
-            std::fprintf(stderr, "vexo %s: cannot read %s\n", kName, rest[0].c_str());
-            return 1;
+        if (!loadBank(kExportName, options.file, bank)) {
+            return kExitFailed;
         }
-        pattern = bank.pattern(slot);
-    } else if (!readPattern(pattern, rest[0])) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kName, rest[0].c_str());
-        return 1;
+        pattern = bank.pattern(options.slot);
+    } else if (!loadPattern(kExportName, options.file, pattern)) {
+        return kExitFailed;
     }
+    const int division = midiDivisionTicks(options.clockSync ? 1 : 0);
+    const std::vector<MidiFileEvent> events = patternToMidiEvents(pattern, options.accentVelocity);
+    if (!saveFile(kExportName, options.out, encodeMidiFile(events, division))) {
+        return kExitFailed;
+    }
+    std::printf("%s: %zu note events, %d steps, %d ticks per quarter note\n", options.out.c_str(), events.size(),
+                pattern.length(), division);
+    return kExitSuccess;
+}
 
-    const std::vector<MidiFileEvent> events = patternToMidiEvents(pattern, accentVelocity);
-    if (!writeFileAtomically(out, encodeMidiFile(events, midiDivisionTicks(clockSync ? 1 : 0)))) {
-        std::fprintf(stderr, "vexo %s: cannot create %s\n", kName, out.c_str());
-        return 1;
-    }
-    std::printf("%s: %zu note events, %d steps, %d ticks per quarter note\n", out.c_str(), events.size(),
-                pattern.length(), midiDivisionTicks(clockSync ? 1 : 0));
-    return 0;
+Command setupExport(CLI::App& tool) {
+    auto options = std::make_shared<ExportOptions>();
+    CLI::App* app = tool.add_subcommand(kExportName, "Write a pattern as a Standard MIDI File");
+    app->add_option("FILE", options->file, "Pattern file, or bank file with --slot")->type_name("")->required();
+    app->add_option("--out", options->out, "MIDI file to write")->type_name("FILE")->required();
+    options->slotOption =
+        app->add_option("--slot", options->slot, "Bank slot")->transform(wholeNumberIn(0, kPatternCount - 1));
+    app->add_flag("--clock-sync", options->clockSync, "192 ticks per quarter note, as with the ClockSync setting on");
+    app->add_option("--accent-velocity", options->accentVelocity, "Velocity of accented notes")
+        ->transform(wholeNumberIn(0, 127))
+        ->capture_default_str();
+    return {app, [options] { return exportMidi(*options); }};
 }
 
 void printRebirthKnobs(const RebirthSong& song) {
@@ -89,42 +81,32 @@ void printRebirthKnobs(const RebirthSong& song) {
     std::printf("  %-10s %d\n", "Pattern", knobs.patternNumber);
 }
 
-int runImport(const std::vector<std::string>& raw) {
-    constexpr const char* kName = "import";
-    Arguments args(raw);
-    const std::string out = args.option("out");
-    const std::string base = args.option("base");
-    if (!args.checkAllUsed(kName)) {
-        return 2;
-    }
-    const std::vector<std::string> rest = args.positional();
-    if (rest.size() != 1 || out.empty()) {
-        return usageError(kName, "one .rbs or .ph file and --out BANK.pat are needed");
-    }
-    const std::string& path = rest[0];
+struct ImportOptions {
+    std::string file;
+    std::string out;
+    std::string base;
+};
+
+int import(const ImportOptions& options) {
+    const std::string& path = options.file;
     const ImportFormat format = importFormatForPath(path);
     if (format == ImportFormat::None) {
-        return usageError(kName, "the file name must contain .rbs or .ph");
+        return usageError(kImportName, "the file name must contain .rbs or .ph");
     }
-
     // The bank a new plug-in starts with, unless another one is given.
     PatternBank bank;
     bank.clearAll(Settings{}.clearNotes != 0);
-    if (!base.empty() && !readBank(bank, base)) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kName, base.c_str());
-        return 1;
+    if (!options.base.empty() && !loadBank(kImportName, options.base, bank)) {
+        return kExitFailed;
     }
     std::string bytes;
-    if (!readWholeFile(path, bytes)) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kName, path.c_str());
-        return 1;
+    if (!readInputFile(kImportName, path, bytes)) {
+        return kExitFailed;
     }
-
     if (format == ImportFormat::Rebirth) {
         const RebirthSong song = parseRebirthSong(bytes);
         if (song.unitChunks == 0) {
-            std::fprintf(stderr, "vexo %s: no \"303 \" unit in %s\n", kName, path.c_str());
-            return 1;
+            return fail(kImportName, "no \"303 \" unit in " + path);
         }
         printRebirthKnobs(song);
         applyPatternUpdates(rebirthPatterns(song), bank);
@@ -132,20 +114,23 @@ int runImport(const std::vector<std::string>& raw) {
         applyPatternUpdates(parsePhFile(bytes), bank);
         std::printf("Ph file: %d patterns, no knobs\n", kPhPatterns);
     }
-
-    if (!writeBank(bank, out)) {
-        std::fprintf(stderr, "vexo %s: cannot create %s\n", kName, out.c_str());
-        return 1;
+    if (!saveBank(kImportName, options.out, bank)) {
+        return kExitFailed;
     }
-    return 0;
+    return kExitSuccess;
 }
 
-const Registration exportRegistration({"export-midi",
-                                       "PATTERN.pat | [BANK.pat --slot N] --out FILE.mid [--clock-sync] "
-                                       "[--accent-velocity V]",
-                                       "write a pattern as a Standard MIDI File", runExportMidi});
-const Registration importRegistration({"import", "FILE.rbs|FILE.ph --out BANK.pat [--base BANK.pat]",
-                                       "import Rebirth or Ph patterns into a bank file", runImport});
+Command setupImport(CLI::App& tool) {
+    auto options = std::make_shared<ImportOptions>();
+    CLI::App* app = tool.add_subcommand(kImportName, "Import Rebirth or Ph patterns into a bank file");
+    app->add_option("FILE", options->file, "Rebirth song (.rbs) or Ph file (.ph)")->type_name("")->required();
+    app->add_option("--out", options->out, "Bank file to write")->type_name("FILE")->required();
+    app->add_option("--base", options->base, "Bank to import into (default: a new plug-in's)")->type_name("FILE");
+    return {app, [options] { return import(*options); }};
+}
+
+const Registration exportRegistration(setupExport);
+const Registration importRegistration(setupImport);
 
 }  // namespace
 }  // namespace vexo::cli

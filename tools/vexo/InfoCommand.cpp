@@ -1,11 +1,15 @@
 // vexo info: what a host sees when it loads the plug-in.
+#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <memory>
 
 #include "Command.h"
 #include "PluginHost.h"
 
 namespace vexo::cli {
 namespace {
+
+constexpr const char* kName = "info";
 
 std::string fourChars(VstInt32 id) {
     std::string s;
@@ -45,19 +49,11 @@ const char* categoryName(VstIntPtr category) {
     }
 }
 
-int runInfo(const std::vector<std::string>& raw) {
-    Arguments args(raw);
-    if (!args.checkAllUsed("info")) {
-        return 2;
-    }
-    const std::vector<std::string> rest = args.positional();
-    const std::string dir = rest.empty() ? defaultPluginDir() : rest[0];
-
+int info(const std::string& dir) {
     PluginHost host;
     std::string error;
     if (!host.load(dir, error)) {
-        std::fprintf(stderr, "vexo info: %s\n", error.c_str());
-        return 1;
+        return fail(kName, error);
     }
     AEffect* e = host.effect();
     std::printf("effect name: %s\n", host.text(effGetEffectName).c_str());
@@ -88,10 +84,17 @@ int runInfo(const std::vector<std::string>& raw) {
     }
     std::printf("chunk size:  %zu bytes\n", host.getChunk().size());
     host.close();
-    return 0;
+    return kExitSuccess;
 }
 
-const Registration registration({"info", "[PLUGIN_DIR]", "print what a host sees of the plug-in", runInfo});
+Command setupInfo(CLI::App& tool) {
+    auto dir = std::make_shared<std::string>(defaultPluginDir());
+    CLI::App* app = tool.add_subcommand(kName, "Print what a host sees of the plug-in");
+    app->add_option("PLUGIN_DIR", *dir, "Plug-in folder to load VEXO.so from")->type_name("")->capture_default_str();
+    return {app, [dir] { return info(*dir); }};
+}
+
+const Registration registration(setupInfo);
 
 }  // namespace
 }  // namespace vexo::cli

@@ -1,30 +1,29 @@
 // vexo pattern: pattern files and banks on the command line, through the same readers,
 // writers and edit operations as the plug-in.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ArgumentChecks.h"
 #include "Command.h"
+#include "FileAccess.h"
 #include "patterns/PatternOperations.h"
 #include "patterns/PatternText.h"
 
 namespace vexo::cli {
 namespace {
 
-constexpr const char* kCommand = "pattern";
+constexpr const char* kName = "pattern";
 constexpr int kMaxTransposeSemitones = 255;
+constexpr long long kMaxSeed = 2147483647;
 
-bool parseInt(const std::string& text, int low, int high, int& value) {
-    char* end = nullptr;
-    const long number = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != 0 || number < low || number > high) {
-        return false;
-    }
-    value = static_cast<int>(number);
-    return true;
-}
+const std::vector<std::string> kOperations = {"transpose",   "shift",     "randomize-pitches", "randomize-all",
+                                              "alter",       "clear",     "clear-gated",       "notes-off",
+                                              "accents-off", "slides-off"};
 
 bool anyKnobPresent(const KnobPositions& knobs) {
     for (int slot = 0; slot < kNamedKnobSlots; ++slot) {
@@ -35,95 +34,66 @@ bool anyKnobPresent(const KnobPositions& knobs) {
     return false;
 }
 
-bool readBankOrReport(PatternBank& bank, const std::string& path) {
-    if (!readBank(bank, path)) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kCommand, path.c_str());
-        return false;
-    }
-    return true;
-}
-
-struct Options {
-    std::string slot;
+struct PatternOptions {
+    std::string file;
+    std::string bank;
     std::string out;
-    std::string seed;
+    int slot = 0;
+    std::string operation;
+    int amount = 0;
+    long long seed = 0;
+    CLI::App* print = nullptr;
+    CLI::App* extract = nullptr;
+    CLI::App* insert = nullptr;
+    CLI::App* edit = nullptr;
+    CLI::Option* slotOption = nullptr;  // of print
+    CLI::Option* amountOption = nullptr;
+    CLI::Option* seedOption = nullptr;
 };
 
-int print(const Options& options, const std::vector<std::string>& rest) {
-    const std::string& slotText = options.slot;
-    if (rest.size() != 2) {
-        return usageError(kCommand, "print needs one file");
-    }
-    if (!slotText.empty()) {
-        int slot = 0;
-        if (!parseInt(slotText, 0, kPatternCount - 1, slot)) {
-            return usageError(kCommand, "slot must be 0..127");
-        }
+int print(const PatternOptions& options) {
+    if (options.slotOption->count() > 0) {
         PatternBank bank;
-        if (!readBankOrReport(bank, rest[1])) {
-            return 1;
+        if (!loadBank("pattern print", options.file, bank)) {
+            return kExitFailed;
         }
-        std::fputs(patternToText(bank.pattern(slot)).c_str(), stdout);
-        return 0;
+        std::fputs(patternToText(bank.pattern(options.slot)).c_str(), stdout);
+        return kExitSuccess;
     }
     Pattern pattern;
     KnobPositions knobs;
-    if (!readPattern(pattern, rest[1], &knobs)) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kCommand, rest[1].c_str());
-        return 1;
+    if (!loadPattern("pattern print", options.file, pattern, &knobs)) {
+        return kExitFailed;
     }
     std::fputs(patternToText(pattern, anyKnobPresent(knobs) ? &knobs : nullptr).c_str(), stdout);
-    return 0;
+    return kExitSuccess;
 }
 
-int extract(const std::vector<std::string>& rest) {
-    int slot = 0;
-    if (rest.size() != 4 || !parseInt(rest[2], 0, kPatternCount - 1, slot)) {
-        return usageError(kCommand, "extract needs BANK SLOT(0..127) OUT");
-    }
+int extract(const PatternOptions& options) {
     PatternBank bank;
-    if (!readBankOrReport(bank, rest[1])) {
-        return 1;
+    if (!loadBank("pattern extract", options.bank, bank) ||
+        !savePattern("pattern extract", options.out, bank.pattern(options.slot))) {
+        return kExitFailed;
     }
-    if (!writePattern(bank.pattern(slot), rest[3])) {
-        std::fprintf(stderr, "vexo %s: cannot write %s\n", kCommand, rest[3].c_str());
-        return 1;
-    }
-    return 0;
+    return kExitSuccess;
 }
 
-int insert(const std::vector<std::string>& rest) {
-    int slot = 0;
-    if (rest.size() != 4 || !parseInt(rest[3], 0, kPatternCount - 1, slot)) {
-        return usageError(kCommand, "insert needs FILE BANK SLOT(0..127)");
-    }
+int insert(const PatternOptions& options) {
     PatternBank bank;
-    if (!readBankOrReport(bank, rest[2])) {
-        return 1;
+    if (!loadBank("pattern insert", options.bank, bank) ||
+        !loadPattern("pattern insert", options.file, bank.pattern(options.slot)) ||
+        !saveBank("pattern insert", options.bank, bank)) {
+        return kExitFailed;
     }
-    if (!readPattern(bank.pattern(slot), rest[1])) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kCommand, rest[1].c_str());
-        return 1;
-    }
-    if (!writeBank(bank, rest[2])) {
-        std::fprintf(stderr, "vexo %s: cannot write %s\n", kCommand, rest[2].c_str());
-        return 1;
-    }
-    return 0;
+    return kExitSuccess;
 }
 
-// Applies one named edit; false for an unknown name or a missing or bad amount.
-bool applyEdit(Pattern& pattern, const std::string& operation, const std::vector<std::string>& amounts) {
+void applyEdit(Pattern& pattern, const std::string& operation, int amount) {
     const RandomSource random = standardRandom;
-    int amount = 0;
-    const bool hasAmount =
-        amounts.size() == 1 && parseInt(amounts[0], -kMaxTransposeSemitones, kMaxTransposeSemitones, amount);
-    if (operation == "transpose" && hasAmount) {
+    if (operation == "transpose") {
         transposePattern(pattern, amount);
-    } else if (operation == "shift" && hasAmount) {
+    } else if (operation == "shift") {
         rotatePattern(pattern, amount);
-    } else if (!amounts.empty()) {
-        return false;
     } else if (operation == "randomize-pitches") {
         randomizePitches(pattern, random);
     } else if (operation == "randomize-all") {
@@ -140,73 +110,82 @@ bool applyEdit(Pattern& pattern, const std::string& operation, const std::vector
         clearStepFlags(pattern, StepFlags::Accent);
     } else if (operation == "slides-off") {
         clearStepFlags(pattern, StepFlags::Slide);
-    } else {
-        return false;
     }
-    return true;
 }
 
-int edit(const Options& options, const std::vector<std::string>& rest) {
-    const std::string& out = options.out;
-    const std::string& seedText = options.seed;
-    if (rest.size() < 3) {
-        return usageError(kCommand, "edit needs FILE OPERATION [AMOUNT]");
+int edit(const PatternOptions& options) {
+    const bool takesAmount = options.operation == "transpose" || options.operation == "shift";
+    if (takesAmount != (options.amountOption->count() > 0)) {
+        return usageError("pattern edit", takesAmount ? options.operation + " needs an AMOUNT"
+                                                      : options.operation + " takes no AMOUNT");
     }
-    int seed = 0;
-    if (!seedText.empty() && !parseInt(seedText, 0, 2147483647, seed)) {
-        return usageError(kCommand, "seed must be a non-negative number");
-    }
-    std::srand(seedText.empty() ? static_cast<unsigned>(std::time(nullptr)) : static_cast<unsigned>(seed));
-
+    std::srand(options.seedOption->count() > 0 ? static_cast<unsigned>(options.seed)
+                                               : static_cast<unsigned>(std::time(nullptr)));
     Pattern pattern;
     KnobPositions knobs;
-    if (!readPattern(pattern, rest[1], &knobs)) {
-        std::fprintf(stderr, "vexo %s: cannot read %s\n", kCommand, rest[1].c_str());
-        return 1;
+    if (!loadPattern("pattern edit", options.file, pattern, &knobs)) {
+        return kExitFailed;
     }
-    if (!applyEdit(pattern, rest[2], std::vector<std::string>(rest.begin() + 3, rest.end()))) {
-        return usageError(kCommand,
-                          "operations: transpose N, shift N, randomize-pitches, randomize-all, alter, clear, "
-                          "clear-gated, notes-off, accents-off, slides-off");
+    applyEdit(pattern, options.operation, options.amount);
+    const std::string& target = options.out.empty() ? options.file : options.out;
+    if (!savePattern("pattern edit", target, pattern, anyKnobPresent(knobs) ? &knobs : nullptr)) {
+        return kExitFailed;
     }
-    const std::string target = out.empty() ? rest[1] : out;
-    if (!writePattern(pattern, target, anyKnobPresent(knobs) ? &knobs : nullptr)) {
-        std::fprintf(stderr, "vexo %s: cannot write %s\n", kCommand, target.c_str());
-        return 1;
-    }
-    return 0;
+    return kExitSuccess;
 }
 
-int runPattern(const std::vector<std::string>& raw) {
-    Arguments args(raw);
-    Options options;
-    options.slot = args.option("slot");
-    options.out = args.option("out");
-    options.seed = args.option("seed");
-    if (!args.checkAllUsed(kCommand)) {
-        return 2;
+int runPattern(const PatternOptions& options) {
+    if (options.print->parsed()) {
+        return print(options);
     }
-    const std::vector<std::string> rest = args.positional();
-    const std::string verb = rest.empty() ? "" : rest[0];
-    if (verb == "print") {
-        return print(options, rest);
+    if (options.extract->parsed()) {
+        return extract(options);
     }
-    if (verb == "extract") {
-        return extract(rest);
+    if (options.insert->parsed()) {
+        return insert(options);
     }
-    if (verb == "insert") {
-        return insert(rest);
-    }
-    if (verb == "edit") {
-        return edit(options, rest);
-    }
-    return usageError(kCommand, "unknown or missing action '" + verb + "'");
+    return edit(options);
 }
 
-const Registration registration({kCommand,
-                                 "print FILE [--slot N] | extract BANK SLOT OUT | insert FILE BANK SLOT | "
-                                 "edit FILE OPERATION [N] [--out FILE] [--seed N]",
-                                 "print, convert and edit pattern files and bank slots", runPattern});
+CLI::Option* addSlot(CLI::App& app, const char* name, int& slot) {
+    return app.add_option(name, slot, "Bank slot")->transform(wholeNumberIn(0, kPatternCount - 1));
+}
+
+Command setupPattern(CLI::App& tool) {
+    auto options = std::make_shared<PatternOptions>();
+    CLI::App* app = tool.add_subcommand(kName, "Print, convert and edit pattern files and bank slots");
+    app->require_subcommand(1);
+
+    options->print = app->add_subcommand("print", "Print a pattern file, or one slot of a bank");
+    options->print->add_option("FILE", options->file, "Pattern file, or bank file with --slot")
+        ->type_name("")
+        ->required();
+    options->slotOption = addSlot(*options->print, "--slot", options->slot);
+
+    options->extract = app->add_subcommand("extract", "Write one slot of a bank as a pattern file");
+    options->extract->add_option("BANK", options->bank, "Bank file")->type_name("")->required();
+    addSlot(*options->extract, "SLOT", options->slot)->required();
+    options->extract->add_option("OUT", options->out, "Pattern file to write")->type_name("")->required();
+
+    options->insert = app->add_subcommand("insert", "Put a pattern file into one slot of a bank file");
+    options->insert->add_option("FILE", options->file, "Pattern file")->type_name("")->required();
+    options->insert->add_option("BANK", options->bank, "Bank file, rewritten")->type_name("")->required();
+    addSlot(*options->insert, "SLOT", options->slot)->required();
+
+    options->edit = app->add_subcommand("edit", "Apply an edit operation to a pattern file");
+    options->edit->add_option("FILE", options->file, "Pattern file, rewritten unless --out")->type_name("")->required();
+    options->edit->add_option("OPERATION", options->operation, "The edit")
+        ->required()
+        ->check(CLI::IsMember(kOperations));
+    options->amountOption = options->edit->add_option("AMOUNT", options->amount, "Semitones or steps")
+                                ->transform(wholeNumberIn(-kMaxTransposeSemitones, kMaxTransposeSemitones));
+    options->edit->add_option("--out", options->out, "Pattern file to write instead")->type_name("FILE");
+    options->seedOption = options->edit->add_option("--seed", options->seed, "Seed of the randomizers")
+                              ->transform(wholeNumberIn(0, kMaxSeed));
+    return {app, [options] { return runPattern(*options); }};
+}
+
+const Registration registration(setupPattern);
 
 }  // namespace
 }  // namespace vexo::cli

@@ -1,18 +1,77 @@
-// vexo render: holds a pattern's key through the plug-in and writes the audio to a file.
+// vexo render: holds a pattern's key through the plug-in and streams the audio to a file.
+#include <signal.h>
 #include <sndfile.h>
 
-#include <chrono>
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 
+#include "ArgumentChecks.h"
+#include "AudioFileWriter.h"
+#include "FileAccess.h"
+#include "ProgressLine.h"
 #include "Session.h"
 
 namespace vexo::cli {
 namespace {
 
+constexpr const char* kName = "render";
 // The release tail after the key is let go, in seconds, unless --tail says otherwise.
 constexpr double kDefaultTailSeconds = 0.5;
+constexpr double kMaxTailSeconds = 60.0;
+// WAV and AIFF count their sizes in 32 bits; some room is left for the header chunks.
+constexpr double kMaxClassicFileBytes = 4294967295.0 - 65536.0;
+
+struct AudioFormat {
+    const char* name;
+    int sndfileFormat;
+    int bytesPerSample;
+    bool sizeLimited;  // 4 GiB at most
+};
+
+constexpr AudioFormat kAudioFormats[] = {
+    {"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4, true},
+    {"pcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, true},
+    {"aiff16", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, true},
+    {"rf64", SF_FORMAT_RF64 | SF_FORMAT_FLOAT, 4, false},
+};
+
+const AudioFormat& audioFormat(const std::string& name) {
+    for (const AudioFormat& format : kAudioFormats) {
+        if (name == format.name) {
+            return format;
+        }
+    }
+    return kAudioFormats[0];
+}
+
+struct RenderOptions {
+    SessionOptions session;
+    std::string out;
+    std::string format = "float";
+    double tailSeconds = kDefaultTailSeconds;
+    bool hostSync = false;
+    bool quiet = false;
+};
+
+// Set from the signal handler: the render stops after the current block and removes the
+// unfinished file.
+volatile sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 double processSeconds() {
     timespec now{};
@@ -20,107 +79,127 @@ double processSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-bool writeAudio(const std::string& path, const std::vector<float>& left, const std::vector<float>& right,
-                int sampleRate, const std::string& format, std::string& error) {
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = 2;
-    if (format == "float") {
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    } else if (format == "pcm16") {
-        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    } else if (format == "aiff16") {
-        info.format = SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
-    } else {
-        error = "unknown format " + format + " (float, pcm16 or aiff16)";
-        return false;
+// Peak and RMS of the left channel, gathered block by block.
+class LevelMeter {
+public:
+    void add(const float* samples, int frames) {
+        for (int i = 0; i < frames; ++i) {
+            const double v = samples[i];
+            peak_ = std::max(peak_, std::fabs(v));
+            sumSquares_ += v * v;
+        }
+        frames_ += frames;
     }
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (file == nullptr) {
-        error = std::string("cannot write ") + path + ": " + sf_strerror(nullptr);
-        return false;
+    double peak() const { return peak_; }
+    double rms() const { return frames_ > 0 ? std::sqrt(sumSquares_ / static_cast<double>(frames_)) : 0.0; }
+
+private:
+    double peak_ = 0.0;
+    double sumSquares_ = 0.0;
+    long long frames_ = 0;
+};
+
+// A usage error when the audio would not fit the chosen file format.
+bool checkFileSize(const RenderOptions& options, long long frames) {
+    const AudioFormat& format = audioFormat(options.format);
+    const double bytes = static_cast<double>(frames) * 2.0 * format.bytesPerSample;
+    if (!format.sizeLimited || bytes <= kMaxClassicFileBytes) {
+        return true;
     }
-    // Clip rather than wrap when converting to integer samples.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    std::vector<float> interleaved(left.size() * 2);
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        interleaved[2 * i] = left[i];
-        interleaved[2 * i + 1] = right[i];
-    }
-    const sf_count_t written = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(left.size()));
-    sf_close(file);
-    if (written != static_cast<sf_count_t>(left.size())) {
-        error = "short write to " + path;
-        return false;
-    }
-    return true;
+    const double maxSeconds = kMaxClassicFileBytes / (2.0 * format.bytesPerSample * options.session.sampleRate);
+    char message[200];
+    std::snprintf(message, sizeof message,
+                  "%.0f s of audio make %.1f GiB, more than a file of --format %s holds (4 GiB); render at most %.0f s "
+                  "or use --format rf64",
+                  static_cast<double>(frames) / options.session.sampleRate, bytes / 1073741824.0, format.name,
+                  maxSeconds);
+    usageError(kName, message);
+    return false;
 }
 
-int runRender(const std::vector<std::string>& raw) {
-    Arguments args(raw);
-    SessionOptions options;
-    if (!options.parse(args, "render")) {
-        return 2;
+int render(RenderOptions& options) {
+    SessionOptions& sessionOptions = options.session;
+    if (!sessionOptions.checkLength(kName)) {
+        return kExitUsage;
     }
-    const std::string seconds = args.option("seconds");
-    const std::string bars = args.option("bars");
-    const std::string out = args.option("out");
-    const std::string format = args.option("format", "float");
-    const double tailSeconds = std::stod(args.option("tail", std::to_string(kDefaultTailSeconds)));
-    const bool hostSync = args.flag("host-sync");
-    if (!args.checkAllUsed("render") || !args.positional().empty()) {
-        return usageError("render", "unexpected arguments");
+    const long long held = sessionOptions.heldFrames();
+    const long long frames = held + std::llround(options.tailSeconds * sessionOptions.sampleRate);
+    if (!checkFileSize(options, frames)) {
+        return kExitUsage;
     }
-    if (out.empty()) {
-        return usageError("render", "--out FILE.wav is required");
+    if (!checkOutput(kName, options.out)) {
+        return kExitFailed;
     }
-    if (hostSync || args.has("tempo")) {
-        options.configLines.insert(options.configLines.begin(), "SyncMode = 1");
+    if (options.hostSync || sessionOptions.tempoGiven()) {
+        sessionOptions.configLines.insert(sessionOptions.configLines.begin(), "SyncMode = 1");
     }
 
     Session session;
+    if (!session.open(sessionOptions, kName)) {
+        return kExitFailed;
+    }
+    // Before the file exists, so that no interrupt can leave it behind.
+    catchInterrupts();
+    AudioFileWriter writer;
     std::string error;
-    if (!session.open(options, error)) {
-        std::fprintf(stderr, "vexo render: %s\n", error.c_str());
-        return 1;
+    if (!writer.open(options.out, audioFormat(options.format).sndfileFormat,
+                     static_cast<int>(std::lround(sessionOptions.sampleRate)), error)) {
+        return fail(kName, error);
     }
-    long long held = session.framesForBars(1.0);
-    if (!seconds.empty()) {
-        held = static_cast<long long>(std::stod(seconds) * options.sampleRate);
-    } else if (!bars.empty()) {
-        held = session.framesForBars(std::stod(bars));
-    }
-    const long long frames = held + static_cast<long long>(std::max(tailSeconds, 0.0) * options.sampleRate);
 
-    std::vector<float> left, right;
+    ProgressLine progress(options.out, frames, sessionOptions.sampleRate, !options.quiet);
+    LevelMeter level;
+    long long done = 0;
     const double cpuStart = processSeconds();
-    session.renderHeld(frames, held, left, right);
+    const bool complete = session.renderHeld(frames, held, [&](const float* left, const float* right, int count) {
+        // Nothing reads the plug-in's MIDI here; dropping it keeps memory constant.
+        session.host().clearReceived();
+        level.add(left, count);
+        done += count;
+        progress.update(done);
+        return interrupted == 0 && writer.write(left, right, count, error);
+    });
     const double cpuSeconds = processSeconds() - cpuStart;
+    progress.finish();
     session.close();
-
-    if (!writeAudio(out, left, right, static_cast<int>(options.sampleRate), format, error)) {
-        std::fprintf(stderr, "vexo render: %s\n", error.c_str());
-        return 1;
+    if (!complete) {
+        writer.discard();
+        return fail(kName, interrupted != 0 ? "interrupted; " + options.out + " was not written" : error);
     }
-    double peak = 0.0;
-    double sumSquares = 0.0;
-    for (float v : left) {
-        peak = std::max(peak, static_cast<double>(std::fabs(v)));
-        sumSquares += static_cast<double>(v) * v;
+    if (!writer.commit(error)) {
+        return fail(kName, error);
     }
-    const double rms = left.empty() ? 0.0 : std::sqrt(sumSquares / static_cast<double>(left.size()));
-    const double audioSeconds = static_cast<double>(frames) / options.sampleRate;
-    std::printf("%s: %lld frames (%.2f s), peak %.4f, RMS %.4f, CPU %.3f s, %.0fx real time\n", out.c_str(), frames,
-                audioSeconds, peak, rms, cpuSeconds, cpuSeconds > 0 ? audioSeconds / cpuSeconds : 0.0);
-    return 0;
+    if (!options.quiet) {
+        const double audioSeconds = static_cast<double>(frames) / sessionOptions.sampleRate;
+        std::printf("%s: %lld frames (%.2f s), peak %.4f, RMS %.4f, CPU %.3f s, %.0fx real time\n", options.out.c_str(),
+                    frames, audioSeconds, level.peak(), level.rms(), cpuSeconds,
+                    cpuSeconds > 0 ? audioSeconds / cpuSeconds : 0.0);
+    }
+    return kExitSuccess;
 }
 
-const Registration registration(
-    {"render",
-     "--out FILE.wav [--plugin DIR] [--pattern N] [--pattern-file FILE.pat] [--bars B | --seconds S] "
-     "[--tempo BPM] [--rate HZ] [--block FRAMES] [--set NAME=VALUE ...] [--config \"Key = value\" ...] "
-     "[--tail SECONDS] [--format float|pcm16|aiff16]",
-     "hold a pattern's key through the plug-in and write the audio", runRender});
+Command setupRender(CLI::App& tool) {
+    auto options = std::make_shared<RenderOptions>();
+    CLI::App* app = tool.add_subcommand(kName, "Hold a pattern's key through the plug-in and write the audio");
+    app->add_option("--out", options->out, "Audio file to write")->type_name("FILE")->required();
+    options->session.addPluginOptions(*app);
+    options->session.addPlaybackOptions(*app);
+    app->add_option("--tail", options->tailSeconds, "Seconds rendered after the key is let go")
+        ->transform(numberIn(0.0, kMaxTailSeconds))
+        ->capture_default_str();
+    std::vector<std::string> formatNames;
+    for (const AudioFormat& format : kAudioFormats) {
+        formatNames.push_back(format.name);
+    }
+    app->add_option("--format", options->format, "float, pcm16 (WAV), aiff16, or rf64 (float, for files beyond 4 GiB)")
+        ->check(CLI::IsMember(formatNames))
+        ->capture_default_str();
+    app->add_flag("--host-sync", options->hostSync, "Follow the host tempo (120 BPM unless --tempo)");
+    app->add_flag("--quiet,-q", options->quiet, "No progress line and no summary");
+    return {app, [options] { return render(*options); }};
+}
+
+const Registration registration(setupRender);
 
 }  // namespace
 }  // namespace vexo::cli

@@ -1,13 +1,20 @@
 #include "Session.h"
 
+#include <strings.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "ArgumentChecks.h"
+#include "FileAccess.h"
 #include "host/Parameters.h"
 #include "host/StateChunk.h"
 #include "patterns/PatternText.h"
@@ -15,27 +22,137 @@
 namespace vexo::cli {
 namespace fs = std::filesystem;
 
-bool SessionOptions::parse(Arguments& args, const char* command) {
-    pluginDir = args.option("plugin", defaultPluginDir());
-    try {
-        sampleRate = std::stod(args.option("rate", "44100"));
-        blockSize = std::stoi(args.option("block", "512"));
-        tempo = std::stod(args.option("tempo", "120"));
-        pattern = std::stoi(args.option("pattern", "0"));
-    } catch (const std::exception&) {
-        usageError(command, "a numeric option has no number");
+namespace {
+
+std::string parameterName(int index) {
+    std::string name = kParameterInfo[index].name;
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+std::string parameterNames() {
+    std::string names;
+    for (int i = 0; i < kNumParameters; ++i) {
+        names += (i == 0 ? "" : ", ") + parameterName(i);
+    }
+    return names;
+}
+
+CLI::Validator parameterSetting() {
+    return CLI::Validator(
+        [](std::string& text) {
+            int index = 0;
+            float value = 0.0f;
+            std::string error;
+            parseParameterSetting(text, index, value, error);
+            return error;
+        },
+        "");
+}
+
+// "Key = value": a key, an equals sign, anything after it.
+CLI::Validator configLine() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const std::size_t equals = text.find('=');
+            if (equals == std::string::npos || text.find_first_not_of(" \t") >= equals ||
+                text.find_first_of("\n\r") != std::string::npos) {
+                return "'" + text + "' is no \"Key = value\" line";
+            }
+            return {};
+        },
+        "");
+}
+
+}  // namespace
+
+bool parseParameterSetting(const std::string& text, int& index, float& value, std::string& error) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        error = "'" + text + "' is no NAME=VALUE";
         return false;
     }
-    if (sampleRate <= 0 || blockSize <= 0 || tempo <= 0 || pattern < 0 || pattern > 127) {
-        usageError(command, "rate, block and tempo must be positive, the pattern 0..127");
+    const std::string name = text.substr(0, equals);
+    const std::string number = text.substr(equals + 1);
+    index = -1;
+    for (int i = 0; i < kNumParameters; ++i) {
+        if (strcasecmp(parameterName(i).c_str(), name.c_str()) == 0 || name == std::to_string(i)) {
+            index = i;
+        }
+    }
+    if (index < 0) {
+        error = "'" + name + "' is no parameter; the names are " + parameterNames() + " (or their numbers 0.." +
+                std::to_string(kNumParameters - 1) + ")";
         return false;
     }
-    for (const std::string& line : args.options("config")) {
-        configLines.push_back(line);
+    char* end = nullptr;
+    const double parsed = std::strtod(number.c_str(), &end);
+    if (number.empty() || *end != 0 || !(parsed >= 0.0 && parsed <= 1.0)) {
+        error = "the value of " + name + " must be a number in 0..1, not '" + number + "'";
+        return false;
     }
-    parameterSets = args.options("set");
-    patternFile = args.option("pattern-file");
+    value = static_cast<float>(parsed);
     return true;
+}
+
+void SessionOptions::addPluginOptions(CLI::App& app) {
+    app.add_option("--plugin", pluginDir, "Plug-in folder to load VEXO.so from")
+        ->type_name("DIR")
+        ->capture_default_str();
+    app.add_option("--config", configLines, "A setting for this run, as a line of User.ini (repeatable)")
+        ->type_name("\"Key = value\"")
+        ->allow_extra_args(false)
+        ->check(configLine());
+}
+
+void SessionOptions::addPlaybackOptions(CLI::App& app) {
+    app.add_option("--pattern", pattern, "Pattern to play: the key held")
+        ->transform(wholeNumberIn(0, kPatternCount - 1))
+        ->capture_default_str();
+    app.add_option("--pattern-file", patternFile, "Pattern file put into that slot first")->type_name("FILE");
+    CLI::Option* barsOption = app.add_option("--bars", bars, "Bars of 16 steps to hold the key")
+                                  ->transform(numberIn(kMinBars, kMaxBars))
+                                  ->capture_default_str();
+    secondsOption_ = app.add_option("--seconds", seconds, "Seconds to hold the key, instead of --bars")
+                         ->transform(numberIn(kMinSeconds, kMaxHeldSeconds));
+    barsOption->excludes(secondsOption_);
+    tempoOption_ = app.add_option("--tempo", tempo, "Host tempo in BPM (also switches to host sync)")
+                       ->transform(numberIn(kMinTempoBpm, kMaxTempoBpm))
+                       ->capture_default_str();
+    app.add_option("--rate", sampleRate, "Sample rate in Hz")
+        ->transform(numberIn(kMinSampleRateHz, kMaxSampleRateHz))
+        ->capture_default_str();
+    app.add_option("--block", blockSize, "Frames per processing block")
+        ->transform(wholeNumberIn(1, kMaxBlockFrames))
+        ->capture_default_str();
+    app.add_option("--set", parameterSets, "A parameter value, such as Cutoff=0.3 (repeatable)")
+        ->type_name("NAME=0..1")
+        ->allow_extra_args(false)
+        ->check(parameterSetting());
+}
+
+bool SessionOptions::tempoGiven() const {
+    return tempoOption_ != nullptr && tempoOption_->count() > 0;
+}
+
+long long SessionOptions::heldFrames() const {
+    if (secondsOption_ != nullptr && secondsOption_->count() > 0) {
+        return std::llround(seconds * sampleRate);
+    }
+    const double framesPerStep = sampleRate / (tempo / 60.0 * 4.0);
+    return std::llround(bars * 16.0 * framesPerStep);
+}
+
+bool SessionOptions::checkLength(const std::string& command) const {
+    const double heldSeconds = static_cast<double>(heldFrames()) / sampleRate;
+    if (heldSeconds <= kMaxHeldSeconds) {
+        return true;
+    }
+    char message[160];
+    std::snprintf(message, sizeof message, "--bars %g at %g BPM hold the key for %.0f s; at most %.0f s (24 hours)",
+                  bars, tempo, heldSeconds, kMaxHeldSeconds);
+    usageError(command, message);
+    return false;
 }
 
 Session::~Session() {
@@ -46,18 +163,59 @@ Session::~Session() {
     }
 }
 
-bool Session::open(const SessionOptions& options, std::string& error) {
+bool Session::open(const SessionOptions& options, const std::string& command) {
     options_ = options;
+    std::string patternText;
+    if (!options.patternFile.empty() && !readInputFile(command, options.patternFile, patternText)) {
+        return false;
+    }
+    std::string error;
+    if (!openPlugin(options, error)) {
+        fail(command, error);
+        return false;
+    }
+    if (!options.patternFile.empty()) {
+        std::vector<std::uint8_t> chunk = host_.getChunk();
+        ChunkContents contents;
+        if (readStateChunk(chunk.data(), chunk.size(), contents) == ChunkReadResult::TooShort) {
+            fail(command, "the plug-in returned no state chunk");
+            return false;
+        }
+        warnIfNoPattern(command, options.patternFile, patternText);
+        readPatternText(contents.patterns[static_cast<std::size_t>(options.pattern)], patternText);
+        writeStateChunk(contents, chunk.data());
+        host_.setChunk(chunk);
+    }
+    for (const std::string& set : options.parameterSets) {
+        int index = 0;
+        float value = 0.0f;
+        if (!parseParameterSetting(set, index, value, error)) {
+            fail(command, "--set: " + error);
+            return false;
+        }
+        host_.setParameter(index, value);
+    }
+    host_.resume();
+    left_.assign(static_cast<std::size_t>(options.blockSize), 0.0f);
+    right_.assign(left_.size(), 0.0f);
+    return true;
+}
+
+bool Session::openPlugin(const SessionOptions& options, std::string& error) {
     std::string dir = options.pluginDir;
     if (!options.configLines.empty()) {
         // The installed folder stays as it is: settings go into a private copy.
         std::string pattern = (fs::temp_directory_path() / "vexo-session-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) {
-            error = "cannot create a temporary folder";
+            error = "cannot create a temporary folder: " + std::string(std::strerror(errno));
             return false;
         }
         privateDir_ = pattern;
         std::error_code failed;
+        if (!fs::is_directory(dir, failed)) {
+            error = "cannot load the plug-in from " + dir + ": no such folder";
+            return false;
+        }
         fs::copy(dir, privateDir_, fs::copy_options::recursive, failed);
         if (failed) {
             error = "cannot copy " + dir + ": " + failed.message();
@@ -67,6 +225,11 @@ bool Session::open(const SessionOptions& options, std::string& error) {
         for (const std::string& line : options.configLines) {
             user << line << "\n";
         }
+        user.close();
+        if (!user) {
+            error = "cannot write " + privateDir_ + "/User.ini";
+            return false;
+        }
         dir = privateDir_;
     }
     if (!host_.load(dir, error)) {
@@ -74,60 +237,16 @@ bool Session::open(const SessionOptions& options, std::string& error) {
     }
     host_.tempo = options.tempo;
     host_.open(options.sampleRate, options.blockSize);
-
-    if (!options.patternFile.empty()) {
-        std::vector<std::uint8_t> chunk = host_.getChunk();
-        ChunkContents contents;
-        if (readStateChunk(chunk.data(), chunk.size(), contents) == ChunkReadResult::TooShort) {
-            error = "the plug-in returned no state chunk";
-            return false;
-        }
-        Pattern& slot = contents.patterns[static_cast<std::size_t>(options.pattern)];
-        if (!readPattern(slot, options.patternFile, nullptr)) {
-            error = "cannot read " + options.patternFile;
-            return false;
-        }
-        writeStateChunk(contents, chunk.data());
-        host_.setChunk(chunk);
-    }
-
-    for (const std::string& set : options.parameterSets) {
-        const std::size_t equals = set.find('=');
-        bool found = false;
-        if (equals != std::string::npos) {
-            std::string name = set.substr(0, equals);
-            const float value = std::strtof(set.c_str() + equals + 1, nullptr);
-            for (int i = 0; i < kNumParameters; ++i) {
-                std::string candidate = kParameterInfo[i].name;
-                candidate.erase(candidate.find_last_not_of(' ') + 1);
-                if (strcasecmp(candidate.c_str(), name.c_str()) == 0 || (name == std::to_string(i))) {
-                    host_.setParameter(i, value);
-                    found = true;
-                }
-            }
-        }
-        if (!found) {
-            error = "unknown parameter in --set " + set;
-            return false;
-        }
-    }
-    host_.resume();
     return true;
 }
 
-long long Session::framesForBars(double bars) const {
-    const double framesPerStep = options_.sampleRate / (options_.tempo / 60.0 * 4.0);
-    return static_cast<long long>(bars * 16.0 * framesPerStep + 0.5);
-}
-
-void Session::renderHeld(long long frames, long long releaseFrame, std::vector<float>& left,
-                         std::vector<float>& right) {
-    left.assign(static_cast<std::size_t>(frames), 0.0f);
-    right.assign(static_cast<std::size_t>(frames), 0.0f);
+bool Session::renderHeld(long long frames, long long releaseFrame, const BlockSink& sink) {
     const auto key = static_cast<std::uint8_t>(options_.pattern);
+    std::vector<PluginHost::Message> events;
+    events.reserve(2);
     for (long long first = 0; first < frames; first += options_.blockSize) {
         const int count = static_cast<int>(std::min<long long>(options_.blockSize, frames - first));
-        std::vector<PluginHost::Message> events;
+        events.clear();
         if (first == 0) {
             events.push_back({0, 0x90, key, 100});
         }
@@ -137,8 +256,12 @@ void Session::renderHeld(long long frames, long long releaseFrame, std::vector<f
         if (!events.empty()) {
             host_.sendEvents(events);
         }
-        host_.process(left.data() + first, right.data() + first, count);
+        host_.process(left_.data(), right_.data(), count);
+        if (!sink(left_.data(), right_.data(), count)) {
+            return false;
+        }
     }
+    return true;
 }
 
 std::string describeMidi(const ReceivedMidi& m) {

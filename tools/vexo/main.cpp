@@ -1,9 +1,9 @@
 // vexo: renders, converts and analyses patterns, loading the plug-in as a host does.
 #include <unistd.h>
 
-#include <algorithm>
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -11,8 +11,8 @@
 
 namespace vexo::cli {
 
-std::vector<Command>& commands() {
-    static std::vector<Command> all;
+std::vector<CommandSetup>& commandSetups() {
+    static std::vector<CommandSetup> all;
     return all;
 }
 
@@ -29,107 +29,104 @@ std::string defaultPluginDir() {
     return "build/VEXO";
 }
 
-bool Arguments::flag(const std::string& name) {
-    for (std::size_t i = 0; i < args_.size(); ++i) {
-        if (!used_[i] && args_[i] == "--" + name) {
-            used_[i] = true;
-            return true;
-        }
-    }
-    return false;
+int fail(const std::string& command, const std::string& message) {
+    std::fprintf(stderr, "vexo %s: %s\n", command.c_str(), message.c_str());
+    return kExitFailed;
 }
 
-bool Arguments::has(const std::string& name) const {
-    for (const std::string& a : args_) {
-        if (a == "--" + name) {
-            return true;
-        }
-    }
-    return false;
+void warn(const std::string& command, const std::string& message) {
+    std::fprintf(stderr, "vexo %s: warning: %s\n", command.c_str(), message.c_str());
 }
 
-std::string Arguments::option(const std::string& name, const std::string& fallback) {
-    std::string value = fallback;
-    for (std::size_t i = 0; i + 1 < args_.size(); ++i) {
-        if (!used_[i] && args_[i] == "--" + name) {
-            used_[i] = used_[i + 1] = true;
-            value = args_[i + 1];
-        }
-    }
-    return value;
-}
-
-std::vector<std::string> Arguments::options(const std::string& name) {
-    std::vector<std::string> values;
-    for (std::size_t i = 0; i + 1 < args_.size(); ++i) {
-        if (!used_[i] && args_[i] == "--" + name) {
-            used_[i] = used_[i + 1] = true;
-            values.push_back(args_[i + 1]);
-            ++i;
-        }
-    }
-    return values;
-}
-
-std::vector<std::string> Arguments::positional() const {
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < args_.size(); ++i) {
-        if (!used_[i] && args_[i].rfind("--", 0) != 0) {
-            rest.push_back(args_[i]);
-        }
-    }
-    return rest;
-}
-
-bool Arguments::checkAllUsed(const char* command) const {
-    bool ok = true;
-    for (std::size_t i = 0; i < args_.size(); ++i) {
-        if (!used_[i] && args_[i].rfind("--", 0) == 0) {
-            std::fprintf(stderr, "vexo %s: unknown option %s\n", command, args_[i].c_str());
-            ok = false;
-        }
-    }
-    return ok;
-}
-
-int usageError(const char* command, const std::string& message) {
-    std::fprintf(stderr, "vexo %s: %s\n", command, message.c_str());
-    for (const Command& c : commands()) {
-        if (std::strcmp(c.name, command) == 0) {
-            std::fprintf(stderr, "usage: vexo %s %s\n", c.name, c.usage);
-        }
-    }
-    return 2;
+int usageError(const std::string& command, const std::string& message) {
+    const std::string prefix = command.empty() ? "vexo" : "vexo " + command;
+    std::fprintf(stderr, "%s: %s\nRun '%s --help' for the options and their ranges.\n", prefix.c_str(), message.c_str(),
+                 prefix.c_str());
+    return kExitUsage;
 }
 
 }  // namespace vexo::cli
 
 namespace {
 
-void printHelp() {
-    std::printf("usage: vexo COMMAND [ARGUMENTS]\n\ncommands:\n");
-    std::vector<vexo::cli::Command> sorted = vexo::cli::commands();
-    std::sort(sorted.begin(), sorted.end(),
-              [](const vexo::cli::Command& a, const vexo::cli::Command& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const vexo::cli::Command& c : sorted) {
-        std::printf("  %-12s %s\n      vexo %s %s\n", c.name, c.summary, c.name, c.usage);
+using vexo::cli::Command;
+
+// The last subcommand chosen so far, and its name with its parents' ("pattern edit").
+const CLI::App& chosenCommand(const CLI::App& tool, std::string& name) {
+    const CLI::App* app = &tool;
+    while (!app->get_subcommands().empty()) {
+        app = app->get_subcommands().front();
+        name += (name.empty() ? "" : " ") + app->get_name();
     }
+    return *app;
+}
+
+int parseError(const CLI::App& tool, const CLI::ParseError& error) {
+    std::string name;
+    const CLI::App& command = chosenCommand(tool, name);
+    // A word where a subcommand is required reads as an unknown command, not as a
+    // missing one.
+    const std::vector<std::string> rest = command.remaining();
+    if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && !rest.empty() && rest[0][0] != '-') {
+        return vexo::cli::usageError(name, "no command '" + rest[0] + "'");
+    }
+    return vexo::cli::usageError(name, error.what());
+}
+
+// "vexo help": every command with its options; "vexo help COMMAND": that one.
+int printHelp(const CLI::App& tool, const std::string& topic) {
+    if (topic.empty()) {
+        // Not tool.help(): that describes the chosen subcommand, here "help" itself.
+        std::fputs(tool.get_formatter()->make_help(&tool, "vexo", CLI::AppFormatMode::All).c_str(), stdout);
+        return vexo::cli::kExitSuccess;
+    }
+    for (const CLI::App* command : tool.get_subcommands(std::function<bool(const CLI::App*)>{})) {
+        if (command->get_name() == topic) {
+            std::fputs(command->help("vexo").c_str(), stdout);
+            return vexo::cli::kExitSuccess;
+        }
+    }
+    return vexo::cli::usageError("help", "no command '" + topic + "'");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0 ||
-        std::strcmp(argv[1], "-h") == 0) {
-        printHelp();
-        return argc < 2 ? 2 : 0;
+    CLI::App tool("Renders, converts and analyses patterns, loading the VEXO plug-in as a host does.", "vexo");
+    tool.set_version_flag("--version", "vexo " VEXO_VERSION);
+    tool.set_help_all_flag("--help-all", "Print every command with its options and exit");
+    tool.require_subcommand(1);
+
+    std::vector<Command> commands;
+    for (vexo::cli::CommandSetup setup : vexo::cli::commandSetups()) {
+        commands.push_back(setup(tool));
     }
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    for (const vexo::cli::Command& c : vexo::cli::commands()) {
-        if (std::strcmp(c.name, argv[1]) == 0) {
-            return c.run(args);
+    std::string helpTopic;
+    CLI::App* help = tool.add_subcommand("help", "Print every command with its options, or one command's");
+    help->add_option("COMMAND", helpTopic, "The command to describe")->type_name("");
+
+    if (argc < 2) {
+        std::fputs(tool.help().c_str(), stderr);
+        return vexo::cli::kExitUsage;
+    }
+    try {
+        tool.parse(argc, argv);
+    } catch (const CLI::Success& e) {  // --help, --help-all, --version
+        return tool.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return parseError(tool, e);
+    }
+    if (help->parsed()) {
+        return printHelp(tool, helpTopic);
+    }
+    for (const Command& command : commands) {
+        if (command.app->parsed()) {
+            try {
+                return command.run();
+            } catch (const std::exception& e) {
+                return vexo::cli::fail(command.app->get_name(), std::string("unexpected failure: ") + e.what());
+            }
         }
     }
-    std::fprintf(stderr, "vexo: unknown command '%s' (try vexo help)\n", argv[1]);
-    return 2;
+    return vexo::cli::kExitUsage;
 }
