@@ -667,6 +667,11 @@ void BassEditor::blink() {
     }
 }
 
+void BassEditor::showRunState() {
+    blinkPhase_ = false;
+    blink();
+}
+
 void BassEditor::checkHiddenSprite() {
     if (plugin_.settings().eggs <= 0) {
         return;

@@ -85,6 +85,13 @@ public:
     void controlBeginEdit(CControl* control) override;
     void controlEndEdit(CControl* control) override;
 
+    // Lights the run key and LED as the blink shows them while the sequencer runs
+    // (screenshots, which take no time for the blink).
+    void showRunState();
+    // Renders a dialog ("preferences", "analyze") offscreen into a PNG; false when there is
+    // no such dialog or the file cannot be written.
+    bool writeDialogScreenshot(const std::string& dialog, const std::string& path);
+
     // The full refresh: every control from the plug-in's state.
     void refresh();
     void refreshLearnLabels();

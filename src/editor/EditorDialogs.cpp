@@ -7,4 +7,8 @@ void BassEditor::openPreferencesDialog() {}
 
 void BassEditor::openAnalyzeDialog() {}
 
+bool BassEditor::writeDialogScreenshot(const std::string& /*dialog*/, const std::string& /*path*/) {
+    return false;
+}
+
 }  // namespace vexo

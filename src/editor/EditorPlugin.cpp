@@ -23,9 +23,16 @@ EditorPlugin::~EditorPlugin() {
 }
 
 VstIntPtr EditorPlugin::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    if (opcode == effVendorSpecific && index == kScreenshotOpcodeIndex) {
-        return ptr != nullptr && writeScreenshot(static_cast<const char*>(ptr), (value & kScreenshotLearn) != 0) ? 1
-                                                                                                                 : 0;
+    if (opcode == effVendorSpecific && index == kScreenshotRequest) {
+        const auto* request = static_cast<const ScreenshotRequest*>(ptr);
+        const bool usable = request != nullptr &&
+                            request->size >= static_cast<std::int32_t>(sizeof(ScreenshotRequest)) &&
+                            request->path != nullptr;
+        return usable && writeScreenshot(*request) ? 1 : 0;
+    }
+    if (opcode == effVendorSpecific && index == kEditorWindowAliveRequest) {
+        const CFrame* frame = bassEditor_->getFrame();
+        return frame != nullptr && frame->getPlatform() != nullptr && frame->getPlatform()->isAlive() ? 1 : 0;
     }
     return SynthPlugin::dispatcher(opcode, index, value, ptr, opt);
 }
@@ -57,14 +64,20 @@ void EditorPlugin::programChanged() {
     requestEditorRefresh();
 }
 
-bool EditorPlugin::writeScreenshot(const std::string& path, bool showLearn) {
+bool EditorPlugin::writeScreenshot(const ScreenshotRequest& request) {
     BassEditor& editor = *bassEditor_;
-    if (editor.getFrame() != nullptr && !editor.isOffscreen()) {
-        editor.getFrame()->redrawAll();
-        return editor.getFrame()->image().savePng(path);
+    if (editor.getFrame() != nullptr) {
+        return false;  // the editor is on screen: leave it alone
+    }
+    const std::string configuredSkin = editor.guiSettings().skin;
+    if (request.skin != nullptr) {
+        editor.selectSkin(request.skin);
+    }
+    if (request.editStep >= 0) {
+        setProgrammingPosition(request.editStep);
     }
     const bool wasLearning = learn();
-    setLearn(showLearn);
+    setLearn(request.learn != 0);
     editor.setOffscreen(true);
     bool written = false;
     if (editor.open(nullptr)) {
@@ -73,12 +86,20 @@ bool EditorPlugin::writeScreenshot(const std::string& path, bool showLearn) {
         }
         editor.refresh();
         editor.refreshLearnLabels();
-        editor.getFrame()->redrawAll();
-        written = editor.getFrame()->image().savePng(path);
+        editor.showRunState();
+        if (request.dialog != nullptr) {
+            written = editor.writeDialogScreenshot(request.dialog, request.path);
+        } else {
+            editor.getFrame()->redrawAll();
+            written = editor.getFrame()->image().savePng(request.path);
+        }
         editor.close();
     }
     editor.setOffscreen(false);
     setLearn(wasLearning);
+    if (request.skin != nullptr) {
+        editor.selectSkin(configuredSkin);
+    }
     return written;
 }
 

@@ -5,15 +5,11 @@
 #include <string>
 
 #include "host/SynthPlugin.h"
+#include "host/VendorRequests.h"
 
 namespace vexo {
 
 class BassEditor;
-
-// effVendorSpecific with this index renders the editor into a PNG: ptr is the file path,
-// value holds kScreenshotLearn to show the MIDI learn labels. Returns 1 when written.
-constexpr VstInt32 kScreenshotOpcodeIndex = fourCharCode("VXsh");
-constexpr VstIntPtr kScreenshotLearn = 1;
 
 class EditorPlugin : public SynthPlugin {
 public:
@@ -27,7 +23,7 @@ public:
 
     BassEditor* bassEditor() const { return bassEditor_; }
     // Renders the panel offscreen into a PNG file; false when it cannot be written.
-    bool writeScreenshot(const std::string& path, bool showLearn);
+    bool writeScreenshot(const ScreenshotRequest& request);
 
 protected:
     void parameterChanged(int index, float value) override;

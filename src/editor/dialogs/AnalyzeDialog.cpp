@@ -29,16 +29,16 @@ bool inColumn(int id, int first) {
 
 int AnalyzeDialog::rowControl(RowColumn column, int row) {
     switch (column) {
-    case RowColumn::StepNumber:
-        return kFirstStepNumber + row;
-    case RowColumn::Note:
-        return kFirstNote + row;
-    case RowColumn::Gate:
-        return kFirstGate + row;
-    case RowColumn::Slide:
-        return kFirstSlide + row;
-    case RowColumn::Accent:
-        return kFirstAccent + row;
+        case RowColumn::StepNumber:
+            return kFirstStepNumber + row;
+        case RowColumn::Note:
+            return kFirstNote + row;
+        case RowColumn::Gate:
+            return kFirstGate + row;
+        case RowColumn::Slide:
+            return kFirstSlide + row;
+        case RowColumn::Accent:
+            return kFirstAccent + row;
     }
     return -1;
 }
@@ -78,40 +78,40 @@ void AnalyzeDialog::command(int id, bool shift) {
         return;
     }
     switch (id) {
-    case kOk:
-        finish(Outcome::Ok);
-        return;
-    case kCancel:
-        finish(Outcome::Cancelled);
-        return;
-    case kDetectFromWave:
-        chooseWave();
-        return;
-    case kUpdate:
-        session_.update(plugin_, pattern().length());
-        refresh();
-        return;
-    case kPlayWave:
-        session_.toggleWavePlay(plugin_);
-        refresh();
-        return;
-    case kPlayPattern:
-        session_.togglePatternPlay(plugin_);
-        refresh();
-        return;
-    case kCopy:
-        copyPattern();
-        return;
-    case kPaste:
-        requestPaste();
-        return;
-    case kView:
-        viewPattern();
-        return;
-    default:
-        // Check boxes flip.
-        setChecked(id, !checked(id), shift);
-        return;
+        case kOk:
+            finish(Outcome::Ok);
+            return;
+        case kCancel:
+            finish(Outcome::Cancelled);
+            return;
+        case kDetectFromWave:
+            chooseWave();
+            return;
+        case kUpdate:
+            session_.update(plugin_, pattern().length());
+            refresh();
+            return;
+        case kPlayWave:
+            session_.toggleWavePlay(plugin_);
+            refresh();
+            return;
+        case kPlayPattern:
+            session_.togglePatternPlay(plugin_);
+            refresh();
+            return;
+        case kCopy:
+            copyPattern();
+            return;
+        case kPaste:
+            requestPaste();
+            return;
+        case kView:
+            viewPattern();
+            return;
+        default:
+            // Check boxes flip.
+            setChecked(id, !checked(id), shift);
+            return;
     }
 }
 
@@ -181,24 +181,24 @@ void AnalyzeDialog::upDown(int id, int delta) {
 void AnalyzeDialog::scroll(ScrollAction action) {
     const int offset = scrollOffset();
     switch (action) {
-    case ScrollAction::LineUp:
-        setScrollOffset(offset - kScrollLine);
-        break;
-    case ScrollAction::LineDown:
-        setScrollOffset(offset + kScrollLine);
-        break;
-    case ScrollAction::PageUp:
-        setScrollOffset(offset - kScrollPage);
-        break;
-    case ScrollAction::PageDown:
-        setScrollOffset(offset + kScrollPage);
-        break;
-    case ScrollAction::Top:
-        setScrollOffset(0);
-        break;
-    case ScrollAction::Bottom:
-        setScrollOffset(kMaxScrollOffset);
-        break;
+        case ScrollAction::LineUp:
+            setScrollOffset(offset - kScrollLine);
+            break;
+        case ScrollAction::LineDown:
+            setScrollOffset(offset + kScrollLine);
+            break;
+        case ScrollAction::PageUp:
+            setScrollOffset(offset - kScrollPage);
+            break;
+        case ScrollAction::PageDown:
+            setScrollOffset(offset + kScrollPage);
+            break;
+        case ScrollAction::Top:
+            setScrollOffset(0);
+            break;
+        case ScrollAction::Bottom:
+            setScrollOffset(kMaxScrollOffset);
+            break;
     }
 }
 
@@ -251,17 +251,18 @@ void AnalyzeDialog::chooseWave() {
     request.filters = {kWaveFilter, kAiffFilter};
     request.defaultExtension = kWaveExtension;
     request.startPath = plugin_.pluginDirectory();
-    desktop_.chooseFiles(std::move(request), [self = std::weak_ptr<AnalyzeDialog*>(self_)](std::vector<std::string> paths) {
-        const std::shared_ptr<AnalyzeDialog*> alive = self.lock();
-        if (!alive) {
-            return;
-        }
-        AnalyzeDialog& dialog = **alive;
-        dialog.choosingWave_ = false;
-        if (!dialog.finished() && !paths.empty()) {
-            dialog.detectFrom(paths.front());
-        }
-    });
+    desktop_.chooseFiles(std::move(request),
+                         [self = std::weak_ptr<AnalyzeDialog*>(self_)](std::vector<std::string> paths) {
+                             const std::shared_ptr<AnalyzeDialog*> alive = self.lock();
+                             if (!alive) {
+                                 return;
+                             }
+                             AnalyzeDialog& dialog = **alive;
+                             dialog.choosingWave_ = false;
+                             if (!dialog.finished() && !paths.empty()) {
+                                 dialog.detectFrom(paths.front());
+                             }
+                         });
 }
 
 void AnalyzeDialog::detectFrom(const std::string& path) {
@@ -349,36 +350,36 @@ bool AnalyzeDialog::checked(int id) const {
 
 std::string AnalyzeDialog::text(int id) const {
     switch (id) {
-    case kOk:
-        return "OK";
-    case kCancel:
-        return "Cancel";
-    case kDetectFromWave:
-        return "Detect from Wave";
-    case kExtractPitches:
-        return "Extract Pitches";
-    case kExtractRhythm:
-        return "Extract Rhythm";
-    case kUpdate:
-        return "Update";
-    case kSteps:
-        return std::to_string(steps());
-    case kTriplet:
-        return "Triplet";
-    case kMatchTempo:
-        return "Match tempo";
-    case kPlayWave:
-        return session_.wavePlaying(plugin_) ? "Stop Wave" : "Play Wave";
-    case kPlayPattern:
-        return session_.patternPlaying(plugin_) ? "Stop Pattern" : "Play Pattern";
-    case kCopy:
-        return "Copy";
-    case kPaste:
-        return "Paste";
-    case kView:
-        return "View";
-    default:
-        break;
+        case kOk:
+            return "OK";
+        case kCancel:
+            return "Cancel";
+        case kDetectFromWave:
+            return "Detect from Wave";
+        case kExtractPitches:
+            return "Extract Pitches";
+        case kExtractRhythm:
+            return "Extract Rhythm";
+        case kUpdate:
+            return "Update";
+        case kSteps:
+            return std::to_string(steps());
+        case kTriplet:
+            return "Triplet";
+        case kMatchTempo:
+            return "Match tempo";
+        case kPlayWave:
+            return session_.wavePlaying(plugin_) ? "Stop Wave" : "Play Wave";
+        case kPlayPattern:
+            return session_.patternPlaying(plugin_) ? "Stop Pattern" : "Play Pattern";
+        case kCopy:
+            return "Copy";
+        case kPaste:
+            return "Paste";
+        case kView:
+            return "View";
+        default:
+            break;
     }
     if (inColumn(id, kFirstNote)) {
         char name[4];

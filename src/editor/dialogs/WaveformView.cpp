@@ -1,7 +1,8 @@
 #include "editor/dialogs/WaveformView.h"
 
-#include <algorithm>
 #include <cairo.h>
+
+#include <algorithm>
 #include <cmath>
 
 #include "patterns/WaveFile.h"
@@ -115,7 +116,8 @@ void WaveformView::drawEnvelope(CDrawContext& context, const CRect& area) {
     cairo_t* cr = context.cairo();
     cairo_new_path(cr);
     for (std::size_t c = 0; c < envelope_.size(); ++c) {
-        const double top = std::clamp(std::floor(centre - envelope_[c].high * scale), double(area.top), double(area.bottom - 1));
+        const double top =
+            std::clamp(std::floor(centre - envelope_[c].high * scale), double(area.top), double(area.bottom - 1));
         const double bottom =
             std::clamp(std::floor(centre - envelope_[c].low * scale), double(area.top), double(area.bottom - 1));
         // Whole pixels, at least one per column, so that silence still draws the line.

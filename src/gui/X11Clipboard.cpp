@@ -1,0 +1,417 @@
+#include "gui/X11Clipboard.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <climits>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/TickCount.h"
+
+namespace vexo {
+
+namespace {
+
+// Longest property read in one go, in 32-bit units (Xlib's unit for lengths): 64 MB.
+constexpr long kMaxReadUnits = 1L << 24;
+// Room for the request header of XChangeProperty, in bytes.
+constexpr long kRequestHeaderBytes = 64;
+constexpr const char* kPropertyName = "VEXO_CLIPBOARD";
+
+// Error trapping: see the top of X11Platform.cpp for the reasons. Our handlers are installed
+// only around our own calls; errors of our connection are counted, others go to the handler
+// that was in place before.
+struct TrapState {
+    std::recursive_mutex mutex;
+    Display* display = nullptr;
+    int* errors = nullptr;
+    bool* broken = nullptr;
+    XErrorHandler previousError = nullptr;
+    XIOErrorHandler previousIOError = nullptr;
+};
+
+TrapState& trapState() {
+    static TrapState state;
+    return state;
+}
+
+int onXError(Display* display, XErrorEvent* event) {
+    TrapState& state = trapState();
+    std::lock_guard lock(state.mutex);
+    if (display == state.display && state.errors != nullptr) {
+        ++*state.errors;
+        return 0;
+    }
+    return state.previousError != nullptr ? state.previousError(display, event) : 0;
+}
+
+int onXIOError(Display* display) {
+    TrapState& state = trapState();
+    std::lock_guard lock(state.mutex);
+    if (display == state.display && state.broken != nullptr) {
+        *state.broken = true;
+        return 0;
+    }
+    return state.previousIOError != nullptr ? state.previousIOError(display) : 0;
+}
+
+// Xlib calls this instead of exit() once the connection is broken: returning keeps the host.
+void onXIOErrorExit(Display* /*display*/, void* data) {
+    *static_cast<bool*>(data) = true;
+}
+
+class ErrorTrap {
+public:
+    // sync: end with a round trip so that the errors of our requests arrive while trapped.
+    ErrorTrap(Display* display, int& errors, bool& broken, bool sync)
+        : lock_(trapState().mutex), display_(display), broken_(broken), sync_(sync) {
+        TrapState& state = trapState();
+        saved_ = {state.display, state.errors, state.broken};
+        state.display = display;
+        state.errors = &errors;
+        state.broken = &broken;
+        previousError_ = XSetErrorHandler(&onXError);
+        previousIOError_ = XSetIOErrorHandler(&onXIOError);
+        if (previousError_ != &onXError) {
+            state.previousError = previousError_;
+            state.previousIOError = previousIOError_;
+        }
+    }
+    ~ErrorTrap() {
+        if (sync_ && !broken_) {
+            XSync(display_, False);
+        }
+        XSetErrorHandler(previousError_);
+        XSetIOErrorHandler(previousIOError_);
+        TrapState& state = trapState();
+        state.display = saved_.display;
+        state.errors = saved_.errors;
+        state.broken = saved_.broken;
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+private:
+    struct Saved {
+        Display* display;
+        int* errors;
+        bool* broken;
+    };
+    std::unique_lock<std::recursive_mutex> lock_;
+    Display* display_;
+    bool& broken_;
+    bool sync_;
+    Saved saved_{};
+    XErrorHandler previousError_ = nullptr;
+    XIOErrorHandler previousIOError_ = nullptr;
+};
+
+std::string latin1ToUtf8(const std::string& latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Characters outside Latin-1 become "?" (pattern texts are plain ASCII).
+std::string utf8ToLatin1(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            out += utf8[i++];
+            continue;
+        }
+        int length = 1;
+        if ((byte & 0xE0) == 0xC0) {
+            length = 2;
+        } else if ((byte & 0xF0) == 0xE0) {
+            length = 3;
+        } else if ((byte & 0xF8) == 0xF0) {
+            length = 4;
+        }
+        if (length == 2 && i + 1 < utf8.size() && byte <= 0xC3) {
+            out += static_cast<char>(((byte & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
+        } else {
+            out += '?';
+        }
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+}  // namespace
+
+struct X11Clipboard::Connection {
+    Display* display = nullptr;
+    Window window = 0;
+    int errors = 0;
+    bool broken = false;
+    Atom clipboardAtom = 0, targetsAtom = 0, utf8Atom = 0, textAtom = 0, propertyAtom = 0, incrAtom = 0;
+
+    bool owned = false;
+    std::string ownText;
+
+    std::deque<ClipboardTextCallback> waiting;
+    // The conversion asked of the owner: its target, or 0 when none is outstanding.
+    Atom converting = 0;
+    std::uint32_t askedAt = 0;
+    // An answer known without asking (our own text, no owner), delivered by the next poll.
+    std::optional<std::optional<std::string>> ready;
+    std::function<std::uint32_t()> ticks;
+
+    ~Connection() {
+        if (display != nullptr) {
+            ErrorTrap trap(display, errors, broken, false);
+            if (window != 0 && !broken) {
+                XDestroyWindow(display, window);
+            }
+            XCloseDisplay(display);
+        }
+    }
+
+    std::uint32_t now() const { return ticks ? ticks() : tickCountMilliseconds(); }
+    bool usable() const { return display != nullptr && !broken; }
+
+    void serve(const XSelectionRequestEvent& request);
+    bool putText(Window requestor, Atom destination, Atom target);
+    void ask(Atom target);
+    void received(const XSelectionEvent& event);
+    std::optional<std::string> readProperty();
+    void answer(std::optional<std::string> text);
+};
+
+std::unique_ptr<X11Clipboard> X11Clipboard::open(const char* displayName) {
+    auto connection = std::make_unique<Connection>();
+    connection->display = XOpenDisplay(displayName);
+    if (connection->display == nullptr) {
+        return nullptr;
+    }
+    Display* display = connection->display;
+    XSetIOErrorExitHandler(display, &onXIOErrorExit, &connection->broken);
+    ErrorTrap trap(display, connection->errors, connection->broken, true);
+    // An unmapped window of our own: the selection's owner and the place answers are put.
+    connection->window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    connection->clipboardAtom = XInternAtom(display, "CLIPBOARD", False);
+    connection->targetsAtom = XInternAtom(display, "TARGETS", False);
+    connection->utf8Atom = XInternAtom(display, "UTF8_STRING", False);
+    connection->textAtom = XInternAtom(display, "TEXT", False);
+    connection->incrAtom = XInternAtom(display, "INCR", False);
+    connection->propertyAtom = XInternAtom(display, kPropertyName, False);
+    if (connection->window == 0) {
+        return nullptr;
+    }
+    return std::unique_ptr<X11Clipboard>(new X11Clipboard(std::move(connection)));
+}
+
+X11Clipboard::X11Clipboard(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+
+X11Clipboard::~X11Clipboard() = default;
+
+bool X11Clipboard::isAlive() const {
+    return connection_->usable();
+}
+
+bool X11Clipboard::ownsSelection() const {
+    return connection_->owned;
+}
+
+void X11Clipboard::setTickSource(std::function<std::uint32_t()> source) {
+    connection_->ticks = std::move(source);
+}
+
+bool X11Clipboard::setText(std::string text) {
+    Connection& c = *connection_;
+    if (!c.usable()) {
+        return false;
+    }
+    ErrorTrap trap(c.display, c.errors, c.broken, true);
+    c.ownText = std::move(text);
+    XSetSelectionOwner(c.display, c.clipboardAtom, c.window, CurrentTime);
+    c.owned = XGetSelectionOwner(c.display, c.clipboardAtom) == c.window;
+    return c.owned;
+}
+
+void X11Clipboard::requestText(ClipboardTextCallback done) {
+    Connection& c = *connection_;
+    c.waiting.push_back(std::move(done));
+    if (c.converting != 0 || c.ready) {
+        return;  // answered together with the request on its way
+    }
+    if (!c.usable()) {
+        c.ready = std::optional<std::string>();
+        return;
+    }
+    ErrorTrap trap(c.display, c.errors, c.broken, false);
+    // Asked of the server, not taken from our flag: the news that another program took the
+    // selection may still wait in the event queue.
+    const Window owner = XGetSelectionOwner(c.display, c.clipboardAtom);
+    if (owner == c.window) {
+        c.ready = std::optional<std::string>(c.ownText);
+    } else if (owner == None) {
+        c.ready = std::optional<std::string>();
+    } else {
+        c.owned = false;
+        c.ownText.clear();
+        c.ask(c.utf8Atom);
+    }
+}
+
+void X11Clipboard::Connection::ask(Atom target) {
+    XDeleteProperty(display, window, propertyAtom);
+    XConvertSelection(display, clipboardAtom, target, propertyAtom, window, CurrentTime);
+    XFlush(display);
+    converting = target;
+    askedAt = now();
+}
+
+void X11Clipboard::cancelRequests() {
+    Connection& c = *connection_;
+    c.waiting.clear();
+    c.ready.reset();
+    // A late answer to the conversion on its way finds nobody waiting and is dropped.
+}
+
+void X11Clipboard::poll() {
+    Connection& c = *connection_;
+    if (c.usable()) {
+        ErrorTrap trap(c.display, c.errors, c.broken, false);
+        while (!c.broken && XPending(c.display) > 0) {
+            XEvent event;
+            XNextEvent(c.display, &event);
+            switch (event.type) {
+                case SelectionRequest:
+                    c.serve(event.xselectionrequest);
+                    break;
+                case SelectionClear:
+                    if (event.xselectionclear.selection == c.clipboardAtom) {
+                        c.owned = false;
+                        c.ownText.clear();
+                    }
+                    break;
+                case SelectionNotify:
+                    c.received(event.xselection);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    if (c.converting != 0 && (!c.usable() || c.now() - c.askedAt >= kRequestTimeoutMs)) {
+        c.converting = 0;
+        c.answer(std::nullopt);
+    }
+    if (c.ready) {
+        std::optional<std::string> text = std::move(*c.ready);
+        c.ready.reset();
+        c.answer(std::move(text));
+    }
+}
+
+void X11Clipboard::Connection::answer(std::optional<std::string> text) {
+    // A callback may ask again; that request waits for a later poll.
+    std::deque<ClipboardTextCallback> answering;
+    answering.swap(waiting);
+    for (ClipboardTextCallback& done : answering) {
+        done(text);
+    }
+}
+
+void X11Clipboard::Connection::serve(const XSelectionRequestEvent& request) {
+    XSelectionEvent reply{};
+    reply.type = SelectionNotify;
+    reply.display = display;
+    reply.requestor = request.requestor;
+    reply.selection = request.selection;
+    reply.target = request.target;
+    reply.time = request.time;
+    reply.property = None;
+    // Clients from before the conventions name no property: the target names it then.
+    const Atom destination = request.property != None ? request.property : request.target;
+    if (request.selection == clipboardAtom && owned && putText(request.requestor, destination, request.target)) {
+        reply.property = destination;
+    }
+    ErrorTrap trap(display, errors, broken, true);
+    XSendEvent(display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+}
+
+bool X11Clipboard::Connection::putText(Window requestor, Atom destination, Atom target) {
+    const int before = errors;
+    ErrorTrap trap(display, errors, broken, false);
+    if (target == targetsAtom) {
+        const Atom offered[] = {targetsAtom, utf8Atom, XA_STRING, textAtom};
+        XChangeProperty(display, requestor, destination, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(offered), static_cast<int>(std::size(offered)));
+    } else if (target == utf8Atom || target == textAtom || target == XA_STRING) {
+        const bool latin1 = target == XA_STRING;
+        const std::string data = latin1 ? utf8ToLatin1(ownText) : ownText;
+        if (static_cast<long>(data.size()) > XMaxRequestSize(display) * 4 - kRequestHeaderBytes) {
+            return false;
+        }
+        XChangeProperty(display, requestor, destination, latin1 ? XA_STRING : utf8Atom, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+    } else {
+        return false;
+    }
+    XSync(display, False);
+    // A requestor window that is gone: no answer with a property.
+    return errors == before;
+}
+
+void X11Clipboard::Connection::received(const XSelectionEvent& event) {
+    if (converting == 0 || event.selection != clipboardAtom || event.requestor != window) {
+        return;
+    }
+    if (event.property == None) {
+        // Refused: an owner that has no UTF-8 text may still have Latin-1 text.
+        if (converting == utf8Atom) {
+            ask(XA_STRING);
+        } else {
+            converting = 0;
+            answer(std::nullopt);
+        }
+        return;
+    }
+    converting = 0;
+    answer(readProperty());
+}
+
+std::optional<std::string> X11Clipboard::Connection::readProperty() {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, window, propertyAtom, 0, kMaxReadUnits, True, AnyPropertyType, &type,
+                                          &format, &items, &remaining, &data);
+    std::optional<std::string> text;
+    // INCR (an incremental transfer) and other types are no text we take.
+    if (status == Success && data != nullptr && format == 8 && remaining == 0 &&
+        (type == utf8Atom || type == XA_STRING || type == textAtom)) {
+        std::string bytes(reinterpret_cast<const char*>(data), items);
+        text = type == XA_STRING ? latin1ToUtf8(bytes) : std::move(bytes);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    if (type == incrAtom) {
+        XDeleteProperty(display, window, propertyAtom);
+    }
+    return text;
+}
+
+}  // namespace vexo

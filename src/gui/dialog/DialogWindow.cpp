@@ -1,0 +1,610 @@
+// The dialog's X11 window. Like the panel's back-end it uses a display connection of its own,
+// only on the user-interface thread, and installs its X error handlers only around its own
+// calls: errors of its requests are counted (a parent window that is gone must not end the
+// host), errors of other connections go to the handlers installed before. A broken connection
+// does not exit the process: the window then counts as gone.
+#include "gui/dialog/DialogWindow.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <cairo.h>
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "gui/dialog/DialogFrame.h"
+
+namespace vexo {
+
+namespace {
+
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                            LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+constexpr Time kDoubleClickMilliseconds = 400;
+constexpr int kDoubleClickSlopPixels = 4;
+// Ancestors searched for the host's top-level window.
+constexpr int kMaxWindowDepth = 64;
+
+struct Connection {
+    Display* display = nullptr;
+    int errors = 0;
+    bool broken = false;
+};
+
+struct TrapState {
+    std::recursive_mutex mutex;
+    int depth = 0;
+    XErrorHandler previousError = nullptr;
+    XIOErrorHandler previousIOError = nullptr;
+    std::vector<Connection*> connections;
+};
+
+TrapState& trapState() {
+    static TrapState state;
+    return state;
+}
+
+Connection* trapped(Display* display) {
+    for (Connection* connection : trapState().connections) {
+        if (connection->display == display) {
+            return connection;
+        }
+    }
+    return nullptr;
+}
+
+int onError(Display* display, XErrorEvent* event) {
+    std::lock_guard lock(trapState().mutex);
+    if (Connection* connection = trapped(display)) {
+        ++connection->errors;
+        return 0;
+    }
+    return trapState().previousError != nullptr ? trapState().previousError(display, event) : 0;
+}
+
+int onIOError(Display* display) {
+    std::lock_guard lock(trapState().mutex);
+    if (Connection* connection = trapped(display)) {
+        connection->broken = true;
+        return 0;
+    }
+    return trapState().previousIOError != nullptr ? trapState().previousIOError(display) : 0;
+}
+
+void onIOErrorExit(Display* /*display*/, void* data) {
+    static_cast<Connection*>(data)->broken = true;
+}
+
+// Our handlers while it lives; ends with a round trip so that the errors of our requests
+// arrive while they are in place.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Connection& connection) : lock_(trapState().mutex), connection_(connection) {
+        TrapState& state = trapState();
+        if (state.depth++ == 0) {
+            state.previousError = XSetErrorHandler(&onError);
+            state.previousIOError = XSetIOErrorHandler(&onIOError);
+        }
+        state.connections.push_back(&connection_);
+    }
+    ~ErrorTrap() {
+        if (connection_.display != nullptr && !connection_.broken) {
+            XSync(connection_.display, False);
+        }
+        TrapState& state = trapState();
+        state.connections.pop_back();
+        if (--state.depth == 0) {
+            XSetErrorHandler(state.previousError);
+            XSetIOErrorHandler(state.previousIOError);
+        }
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+private:
+    std::unique_lock<std::recursive_mutex> lock_;
+    Connection& connection_;
+};
+
+CButtonState modifiersOf(unsigned state) {
+    CButtonState buttons = 0;
+    buttons |= (state & ShiftMask) != 0 ? kShift : 0;
+    buttons |= (state & ControlMask) != 0 ? kControl : 0;
+    buttons |= (state & Mod1Mask) != 0 ? kAlt : 0;
+    return buttons;
+}
+
+CButtonState buttonsOf(unsigned state) {
+    CButtonState buttons = modifiersOf(state);
+    buttons |= (state & Button1Mask) != 0 ? kLButton : 0;
+    buttons |= (state & Button2Mask) != 0 ? kMButton : 0;
+    buttons |= (state & Button3Mask) != 0 ? kRButton : 0;
+    return buttons;
+}
+
+CButtonState buttonBit(unsigned button) {
+    return button == Button1 ? kLButton : button == Button2 ? kMButton : button == Button3 ? kRButton : 0;
+}
+
+std::uint8_t virtualKeyOf(KeySym symbol) {
+    switch (symbol) {
+        case XK_BackSpace:
+            return kVirtKeyBack;
+        case XK_Tab:
+        case XK_ISO_Left_Tab:
+            return kVirtKeyTab;
+        case XK_Return:
+        case XK_KP_Enter:
+            return kVirtKeyReturn;
+        case XK_Escape:
+            return kVirtKeyEscape;
+        case XK_space:
+            return kVirtKeySpace;
+        case XK_Left:
+        case XK_KP_Left:
+            return kVirtKeyLeft;
+        case XK_Up:
+        case XK_KP_Up:
+            return kVirtKeyUp;
+        case XK_Right:
+        case XK_KP_Right:
+            return kVirtKeyRight;
+        case XK_Down:
+        case XK_KP_Down:
+            return kVirtKeyDown;
+        case XK_Page_Up:
+        case XK_KP_Page_Up:
+            return kVirtKeyPageUp;
+        case XK_Page_Down:
+        case XK_KP_Page_Down:
+            return kVirtKeyPageDown;
+        case XK_Home:
+        case XK_KP_Home:
+            return kVirtKeyHome;
+        case XK_End:
+        case XK_KP_End:
+            return kVirtKeyEnd;
+        case XK_Delete:
+        case XK_KP_Delete:
+            return kVirtKeyDelete;
+        default:
+            return kVirtKeyNone;
+    }
+}
+
+VstKeyCode keyCodeOf(XKeyEvent& event) {
+    char text[8] = {};
+    KeySym symbol = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof text, &symbol, nullptr);
+    VstKeyCode key;
+    const auto first = static_cast<unsigned char>(text[0]);
+    key.character = length == 1 && first >= 0x20 && first < 0x7f ? first : 0;
+    key.virt = virtualKeyOf(symbol);
+    key.modifier = static_cast<std::uint8_t>(modifiersOf(event.state));
+    return key;
+}
+
+unsigned long packChannel(unsigned value, unsigned long mask) {
+    if (mask == 0) {
+        return 0;
+    }
+    const int bits = std::popcount(mask);
+    const unsigned long scaled = bits >= 8 ? static_cast<unsigned long>(value) << (bits - 8) : value >> (8 - bits);
+    return (scaled << std::countr_zero(mask)) & mask;
+}
+
+class DialogWindow final : public FramePlatform {
+public:
+    explicit DialogWindow(DialogFrame& frame) : frame_(frame), connection_(std::make_unique<Connection>()) {}
+    ~DialogWindow() override;
+    bool open(unsigned long parentWindow, const std::string& title);
+
+    void present(const CBitmap& image, const CRect& area) override;
+    void processEvents(CFrame& frame) override;
+    void resize(int width, int height) override;
+    void showPopup(MenuPopup& popup) override;
+    void hidePopup() override;
+    CRect popupBounds() const override { return frame_.getViewSize(); }
+    bool isAlive() const override { return !connection_->broken && window_ != 0; }
+
+private:
+    Display* display() const { return connection_->display; }
+    // The host's top-level window holding window: the outermost ancestor that the window
+    // manager manages (WM_STATE), else the child of the root; 0 when window is gone.
+    Window topLevelOf(Window window);
+    CPoint centredOver(Window owner, int width, int height);
+    void setSizeHints(int width, int height, const CPoint* position);
+    void handle(XEvent& event);
+    void copyToWindow(const CBitmap& image, const CRect& area, CPoint destination);
+
+    DialogFrame& frame_;
+    std::unique_ptr<Connection> connection_;  // stable address for the exit handler
+    Window root_ = 0;
+    Window window_ = 0;
+    Visual* visual_ = nullptr;
+    int depth_ = 0;
+    GC gc_ = nullptr;
+    Atom wmProtocols_ = 0;
+    Atom wmDeleteWindow_ = 0;
+    CRect exposed_;
+    MenuPopup* popup_ = nullptr;
+    CRect popupArea_;
+    Time lastPressTime_ = 0;
+    unsigned lastPressButton_ = 0;
+    CPoint lastPressAt_;
+};
+
+bool DialogWindow::open(unsigned long parentWindow, const std::string& title) {
+    connection_->display = XOpenDisplay(nullptr);
+    if (display() == nullptr) {
+        return false;
+    }
+    XSetIOErrorExitHandler(display(), &onIOErrorExit, connection_.get());
+    ErrorTrap trap(*connection_);
+    const int screen = DefaultScreen(display());
+    root_ = RootWindow(display(), screen);
+    visual_ = DefaultVisual(display(), screen);
+    depth_ = DefaultDepth(display(), screen);
+    const int width = frame_.getViewSize().width();
+    const int height = frame_.getViewSize().height();
+
+    Window owner = parentWindow != 0 ? topLevelOf(static_cast<Window>(parentWindow)) : 0;
+    XSync(display(), False);
+    if (connection_->errors > 0) {
+        connection_->errors = 0;  // the parent is gone: a window without owner
+        owner = 0;
+    }
+    const CPoint position = centredOver(owner, width, height);
+
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.bit_gravity = NorthWestGravity;
+    attributes.event_mask = kEventMask;
+    window_ = XCreateWindow(display(), root_, position.x, position.y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                            CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
+
+    XStoreName(display(), window_, title.c_str());
+    const Atom utf8 = XInternAtom(display(), "UTF8_STRING", False);
+    XChangeProperty(display(), window_, XInternAtom(display(), "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+    XClassHint classHint{const_cast<char*>("vexo"), const_cast<char*>("VEXO")};
+    XSetClassHint(display(), window_, &classHint);
+    if (owner != 0) {
+        XSetTransientForHint(display(), window_, owner);
+    }
+    const Atom dialogType = XInternAtom(display(), "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(display(), window_, XInternAtom(display(), "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&dialogType), 1);
+    wmProtocols_ = XInternAtom(display(), "WM_PROTOCOLS", False);
+    wmDeleteWindow_ = XInternAtom(display(), "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display(), window_, &wmDeleteWindow_, 1);
+    setSizeHints(width, height, &position);
+    XWMHints* hints = XAllocWMHints();
+    hints->flags = InputHint | StateHint;
+    hints->input = True;
+    hints->initial_state = NormalState;
+    XSetWMHints(display(), window_, hints);
+    XFree(hints);
+
+    gc_ = XCreateGC(display(), window_, 0, nullptr);
+    XMapRaised(display(), window_);
+    XSync(display(), False);
+    return connection_->errors == 0 && !connection_->broken;
+}
+
+DialogWindow::~DialogWindow() {
+    if (display() == nullptr) {
+        return;
+    }
+    {
+        ErrorTrap trap(*connection_);
+        if (gc_ != nullptr) {
+            XFreeGC(display(), gc_);
+        }
+        if (window_ != 0 && !connection_->broken) {
+            XDestroyWindow(display(), window_);
+        }
+    }
+    ErrorTrap trap(*connection_);
+    XCloseDisplay(display());
+    connection_->display = nullptr;
+}
+
+Window DialogWindow::topLevelOf(Window window) {
+    const Atom wmState = XInternAtom(display(), "WM_STATE", True);  // None: no window manager ever ran
+    Window managed = 0;
+    Window current = window;
+    for (int depth = 0; depth < kMaxWindowDepth; ++depth) {
+        if (wmState != None) {
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0;
+            unsigned long after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(display(), current, wmState, 0, 0, False, AnyPropertyType, &type, &format, &items,
+                                   &after, &data) == Success &&
+                type != None) {
+                managed = current;
+            }
+            if (data != nullptr) {
+                XFree(data);
+            }
+        }
+        Window rootReturn = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display(), current, &rootReturn, &parent, &children, &count) == 0) {
+            return 0;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == 0 || parent == rootReturn) {
+            break;
+        }
+        current = parent;
+    }
+    return managed != 0 ? managed : current;
+}
+
+CPoint DialogWindow::centredOver(Window owner, int width, int height) {
+    const int screen = DefaultScreen(display());
+    CRect area(0, 0, DisplayWidth(display(), screen), DisplayHeight(display(), screen));
+    XWindowAttributes attributes;
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    if (owner != 0 && XGetWindowAttributes(display(), owner, &attributes) != 0 &&
+        XTranslateCoordinates(display(), owner, root_, 0, 0, &x, &y, &child) != 0) {
+        area = CRect::fromSize(x, y, attributes.width, attributes.height);
+    }
+    return {area.left + (area.width() - width) / 2, area.top + std::max((area.height() - height) / 2, 0)};
+}
+
+void DialogWindow::setSizeHints(int width, int height, const CPoint* position) {
+    XSizeHints* hints = XAllocSizeHints();
+    hints->flags = PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = width;
+    hints->min_height = hints->max_height = height;
+    if (position != nullptr) {
+        hints->flags |= PPosition;
+        hints->x = position->x;
+        hints->y = position->y;
+    }
+    XSetWMNormalHints(display(), window_, hints);
+    XFree(hints);
+}
+
+void DialogWindow::copyToWindow(const CBitmap& image, const CRect& area, CPoint destination) {
+    const CRect clipped = area.intersection(CRect(0, 0, image.getWidth(), image.getHeight()));
+    if (clipped.isEmpty() || gc_ == nullptr) {
+        return;
+    }
+    destination.offset(clipped.left - area.left, clipped.top - area.top);
+    cairo_surface_t* surface = image.surface();
+    cairo_surface_flush(surface);
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    XImage* wrapped = XCreateImage(display(), visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                   reinterpret_cast<char*>(pixels), static_cast<unsigned>(image.getWidth()),
+                                   static_cast<unsigned>(image.getHeight()), 32, stride);
+    if (wrapped == nullptr) {
+        return;
+    }
+    const unsigned long red = wrapped->red_mask;
+    const unsigned long green = wrapped->green_mask;
+    const unsigned long blue = wrapped->blue_mask;
+    if (wrapped->bits_per_pixel == 32 && red == 0xff0000 && green == 0xff00 && blue == 0xff) {
+        // cairo's native-endian 32-bit pixels are what the usual 24/32-bit visuals take.
+        wrapped->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+        XPutImage(display(), window_, gc_, wrapped, clipped.left, clipped.top, destination.x, destination.y,
+                  static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()));
+        wrapped->data = nullptr;
+        XDestroyImage(wrapped);
+        return;
+    }
+    wrapped->data = nullptr;
+    XDestroyImage(wrapped);
+    // Other true-colour visuals: converted pixel by pixel.
+    XImage* converted =
+        XCreateImage(display(), visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                     static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()), 32, 0);
+    if (converted == nullptr) {
+        return;
+    }
+    converted->data = static_cast<char*>(
+        std::malloc(static_cast<std::size_t>(converted->bytes_per_line) * static_cast<std::size_t>(clipped.height())));
+    if (converted->data == nullptr) {
+        XDestroyImage(converted);
+        return;
+    }
+    for (int y = 0; y < clipped.height(); ++y) {
+        const unsigned char* row = pixels + (clipped.top + y) * stride;
+        for (int x = 0; x < clipped.width(); ++x) {
+            std::uint32_t argb;
+            std::memcpy(&argb, row + (clipped.left + x) * 4, sizeof argb);
+            XPutPixel(converted, x, y,
+                      packChannel((argb >> 16) & 0xff, red) | packChannel((argb >> 8) & 0xff, green) |
+                          packChannel(argb & 0xff, blue));
+        }
+    }
+    XPutImage(display(), window_, gc_, converted, 0, 0, destination.x, destination.y,
+              static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()));
+    XDestroyImage(converted);
+}
+
+void DialogWindow::present(const CBitmap& image, const CRect& area) {
+    if (!isAlive() || area.isEmpty()) {
+        return;
+    }
+    ErrorTrap trap(*connection_);
+    if (popup_ != nullptr && area.intersects(popupArea_)) {
+        const SharedBitmap composed = composeDialogImage(frame_, area);
+        copyToWindow(*composed, CRect(0, 0, area.width(), area.height()), area.topLeft());
+    } else {
+        copyToWindow(image, area, area.topLeft());
+    }
+}
+
+void DialogWindow::showPopup(MenuPopup& popup) {
+    const CRect area = popup.area().united(popup_ != nullptr ? popupArea_ : CRect());
+    popup_ = &popup;
+    popupArea_ = popup.area();
+    present(frame_.image(), area);
+}
+
+void DialogWindow::hidePopup() {
+    if (popup_ == nullptr) {
+        return;
+    }
+    popup_ = nullptr;
+    present(frame_.image(), popupArea_);
+}
+
+void DialogWindow::resize(int width, int height) {
+    if (!isAlive() || width <= 0 || height <= 0) {
+        return;
+    }
+    ErrorTrap trap(*connection_);
+    XResizeWindow(display(), window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    setSizeHints(width, height, nullptr);
+}
+
+void DialogWindow::processEvents(CFrame& /*frame*/) {
+    if (!isAlive()) {
+        return;
+    }
+    {
+        ErrorTrap trap(*connection_);
+        while (!connection_->broken && window_ != 0 && XPending(display()) > 0) {
+            XEvent event;
+            XNextEvent(display(), &event);
+            if (event.type == MotionNotify) {
+                // Only the latest of a run of moves matters.
+                XEvent next;
+                while (XEventsQueued(display(), QueuedAlready) > 0) {
+                    XPeekEvent(display(), &next);
+                    if (next.type != MotionNotify) {
+                        break;
+                    }
+                    XNextEvent(display(), &event);
+                }
+            }
+            handle(event);
+        }
+    }
+    if (!exposed_.isEmpty()) {
+        const CRect area = exposed_;
+        exposed_ = {};
+        present(frame_.image(), area);
+    }
+}
+
+void DialogWindow::handle(XEvent& event) {
+    switch (event.type) {
+        case Expose:
+            exposed_ =
+                exposed_.united(CRect::fromSize(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
+            return;
+        case ButtonPress: {
+            const XButtonEvent& press = event.xbutton;
+            const CPoint where(press.x, press.y);
+            if (press.button == Button4 || press.button == Button5) {
+                frame_.wheel(where, press.button == Button4 ? 1.0f : -1.0f, buttonsOf(press.state));
+                return;
+            }
+            const CButtonState button = buttonBit(press.button);
+            if (button == 0) {
+                return;
+            }
+            CButtonState buttons = buttonsOf(press.state) | button;
+            if (press.button == lastPressButton_ && press.time - lastPressTime_ <= kDoubleClickMilliseconds &&
+                std::abs(where.x - lastPressAt_.x) <= kDoubleClickSlopPixels &&
+                std::abs(where.y - lastPressAt_.y) <= kDoubleClickSlopPixels) {
+                buttons |= kDoubleClick;
+                lastPressButton_ = 0;
+            } else {
+                lastPressButton_ = press.button;
+            }
+            lastPressTime_ = press.time;
+            lastPressAt_ = where;
+            frame_.pointerDown(where, buttons);
+            return;
+        }
+        case ButtonRelease:
+            if (const CButtonState button = buttonBit(event.xbutton.button); button != 0) {
+                frame_.pointerUp({event.xbutton.x, event.xbutton.y}, buttonsOf(event.xbutton.state) | button);
+            }
+            return;
+        case MotionNotify:
+            frame_.pointerMoved({event.xmotion.x, event.xmotion.y}, buttonsOf(event.xmotion.state));
+            return;
+        case LeaveNotify:
+            frame_.pointerLeft();
+            return;
+        case FocusOut:
+            // A drop-down list does not stay open over another window.
+            if (event.xfocus.mode == NotifyNormal && frame_.openPopup() != nullptr) {
+                frame_.closePopup();
+                frame_.invalidRect(frame_.getViewSize());
+            }
+            return;
+        case KeyPress:
+            frame_.keyDown(keyCodeOf(event.xkey));
+            return;
+        case ClientMessage:
+            if (event.xclient.message_type == wmProtocols_ &&
+                static_cast<Atom>(event.xclient.data.l[0]) == wmDeleteWindow_) {
+                frame_.cancel();
+            }
+            return;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == window_) {
+                window_ = 0;
+            }
+            return;
+        case MappingNotify:
+            XRefreshKeyboardMapping(&event.xmapping);
+            return;
+        default:
+            return;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<FramePlatform> createDialogWindow(DialogFrame& frame, unsigned long parentWindow,
+                                                  const std::string& title) {
+    auto window = std::make_unique<DialogWindow>(frame);
+    if (!window->open(parentWindow, title)) {
+        return nullptr;
+    }
+    return window;
+}
+
+SharedBitmap composeDialogImage(const CFrame& frame, const CRect& area) {
+    auto composed = std::make_shared<CBitmap>(std::max(area.width(), 1), std::max(area.height(), 1));
+    cairo_t* cr = cairo_create(composed->surface());
+    cairo_translate(cr, -area.left, -area.top);
+    {
+        CDrawContext context(cr);
+        context.drawBitmap(frame.image(), CRect(0, 0, frame.image().getWidth(), frame.image().getHeight()));
+        if (const MenuPopup* popup = frame.openPopup()) {
+            for (int level = 0; level < popup->levelCount(); ++level) {
+                popup->drawLevel(context, level);
+            }
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(composed->surface());
+    return composed;
+}
+
+}  // namespace vexo
