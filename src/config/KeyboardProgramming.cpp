@@ -102,6 +102,7 @@ void SynthPlugin::runStop() {
         keyDown_ = 0;
         note_.noteGate = 0;
         note_.prevSlide = 0;
+        releaseCarriedMidi();
         if (settings_.midiOutput != 0) {
             sendMidiNow(0, 0x80 + outputChannel(), clock_.lastSentNote & 0x7f, 0);
             queueMidi(0, 0xB0 + outputChannel(), 123, 0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "host/SynthPlugin.h"
 
@@ -18,7 +19,13 @@ void SynthPlugin::resume() {
     note_.prevSlide = 0;
     keyDown_ = 0;
     voice_.resetEnvelopes();
+    releaseCarriedMidi();
     callHost(audioMasterWantMidi, 0, 1);
+}
+
+void SynthPlugin::suspend() {
+    // Note-offs carried past the last block go out first thing after the next resume.
+    releaseCarriedMidi();
 }
 
 VstInt32 SynthPlugin::processEvents(VstEvents* events) {
@@ -34,25 +41,65 @@ VstInt32 SynthPlugin::processEvents(VstEvents* events) {
 }
 
 void SynthPlugin::queueMidi(int deltaFrames, int status, int data1, int data2) {
-    outputQueue_.push(deltaFrames, status, data1, data2);
+    if (insideBlock()) {
+        outputQueue_.push(deltaFrames, status, data1, data2);
+    } else {
+        crossThreadMidi_.push(status, data1, data2);
+    }
 }
 
 bool SynthPlugin::sendMidiNow(int deltaFrames, int status, int data1, int data2) {
     if (settings_.midiOutputChannel < 0) {
         return false;
     }
-    VstMidiEvent event = makeMidiEvent(deltaFrames, status, data1, data2);
+    // The host's event buffer belongs to its audio thread during processReplacing only.
+    if (!insideBlock()) {
+        return crossThreadMidi_.push(status, data1, data2);
+    }
+    if (deltaFrames >= blockFrames_) {
+        carried_.push(makeMidiEvent(deltaFrames - blockFrames_, status, data1, data2));
+        return true;
+    }
+    VstMidiEvent event = makeMidiEvent(std::max(deltaFrames, 0), status, data1, data2);
     VstEventList<1> list{};
     list.numEvents = 1;
     list.events[0] = reinterpret_cast<VstEvent*>(&event);
     return sendVstEventsToHost(list.asVstEvents());
 }
 
-void SynthPlugin::flushOutputQueue() {
+void SynthPlugin::sendCarriedIfReleased(int frame) {
+    // A block without frames has no frame to send them on: the request waits.
+    if (frame >= blockFrames_ || !releaseCarried_ || !releaseCarried_.exchange(false) || carried_.empty()) {
+        return;
+    }
+    carried_.gatherAt(frame);
+    sendVstEventsToHost(carried_.list());
+    carried_.clear();
+}
+
+void SynthPlugin::flushOutputQueue(int frame) {
+    sendCarriedIfReleased(frame);
+    outputQueue_.moveLateEvents(blockFrames_, carried_);
     if (!outputQueue_.empty()) {
         sendVstEventsToHost(outputQueue_.list());
         outputQueue_.clear();
     }
+}
+
+void SynthPlugin::sendPendingMidi() {
+    outputQueue_.clear();
+    if (blockFrames_ == 0) {
+        return;  // all of it waits for a block that has a frame to put it on
+    }
+    sendCarriedIfReleased(0);
+    carried_.moveAllTo(outputQueue_);
+    crossThreadMidi_.drain([this](int status, int data1, int data2) {
+        if (outputQueue_.full()) {
+            flushOutputQueue(0);
+        }
+        outputQueue_.push(0, status, data1, data2);
+    });
+    flushOutputQueue(0);
 }
 
 void SynthPlugin::processReplacing(float** /*inputs*/, float** outputs, VstInt32 frames) {
@@ -61,6 +108,8 @@ void SynthPlugin::processReplacing(float** /*inputs*/, float** outputs, VstInt32
         return;
     }
     frames = std::max(frames, 0);
+    processingThread_ = std::this_thread::get_id();
+    blockFrames_ = frames;
 
     const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
     if (settings_.syncMode == 1 && time != nullptr && std::isfinite(time->tempo)) {
@@ -69,7 +118,7 @@ void SynthPlugin::processReplacing(float** /*inputs*/, float** outputs, VstInt32
 
     float* left = outputs[0];
     float* right = outputs[1];
-    outputQueue_.clear();
+    sendPendingMidi();
     int done = 0;
     for (int i = 0; i < inputQueue_.size(); ++i) {
         const VstEvent& event = inputQueue_[i];
@@ -85,14 +134,15 @@ void SynthPlugin::processReplacing(float** /*inputs*/, float** outputs, VstInt32
             const int status = static_cast<unsigned char>(midi.midiData[0]);
             handleMidi(status & 0x0F, status & 0xF0, midi.midiData[1] & 0x7F, midi.midiData[2] & 0x7F);
         }
-        flushOutputQueue();
+        flushOutputQueue(done);
     }
     clock_.beginSlice(done);
     if (frames > done) {
         renderVoice(left + done, right + done, frames - done, true);
-        flushOutputQueue();
+        flushOutputQueue(frames - 1);
     }
     inputQueue_.clear();
+    processingThread_ = std::thread::id();
 }
 
 VoiceControls SynthPlugin::voiceControls() const {

@@ -1,5 +1,6 @@
 #include "host/MidiEventQueue.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -36,6 +37,19 @@ void InputEventQueue::assign(const VstEvents* events) {
     }
 }
 
+bool releasesNotes(int status, int data1, int data2) {
+    switch (status & 0xF0) {
+        case 0x80:
+            return true;
+        case 0x90:
+            return data2 == 0;
+        case 0xB0:
+            return data1 == 120 || data1 >= 123;
+        default:
+            return false;
+    }
+}
+
 VstMidiEvent makeMidiEvent(int deltaFrames, int status, int data1, int data2) {
     VstMidiEvent event{};
     event.type = kVstMidiType;
@@ -54,10 +68,50 @@ OutputEventQueue::OutputEventQueue() {
 }
 
 void OutputEventQueue::push(int deltaFrames, int status, int data1, int data2) {
-    if (list_.numEvents >= kEventQueueCapacity) {
+    push(makeMidiEvent(deltaFrames, status, data1, data2));
+}
+
+void OutputEventQueue::push(const VstMidiEvent& event) {
+    if (full()) {
         return;
     }
-    events_[static_cast<std::size_t>(list_.numEvents++)] = makeMidiEvent(deltaFrames, status, data1, data2);
+    events_[static_cast<std::size_t>(list_.numEvents++)] = event;
+}
+
+void OutputEventQueue::moveLateEvents(int frames, OutputEventQueue& later) {
+    int kept = 0;
+    for (int i = 0; i < list_.numEvents; ++i) {
+        VstMidiEvent event = events_[static_cast<std::size_t>(i)];
+        event.deltaFrames = std::max(event.deltaFrames, 0);
+        if (event.deltaFrames >= frames) {
+            event.deltaFrames -= frames;
+            later.push(event);
+        } else {
+            events_[static_cast<std::size_t>(kept++)] = event;
+        }
+    }
+    list_.numEvents = kept;
+}
+
+void OutputEventQueue::moveAllTo(OutputEventQueue& destination) {
+    for (int i = 0; i < list_.numEvents; ++i) {
+        destination.push(events_[static_cast<std::size_t>(i)]);
+    }
+    clear();
+}
+
+void OutputEventQueue::gatherAt(int deltaFrames) {
+    const auto begin = events_.begin();
+    auto releasesEnd = begin;
+    for (auto it = begin; it != begin + list_.numEvents; ++it) {
+        it->deltaFrames = deltaFrames;
+        const auto status = static_cast<unsigned char>(it->midiData[0]);
+        if (releasesNotes(status, it->midiData[1] & 0x7f, it->midiData[2] & 0x7f)) {
+            // Moves it in front of the first event that releases nothing: stable, no buffer.
+            std::rotate(releasesEnd, it, it + 1);
+            ++releasesEnd;
+        }
+    }
 }
 
 }  // namespace vexo

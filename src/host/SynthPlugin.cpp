@@ -216,6 +216,7 @@ VstInt32 SynthPlugin::copyProgram(VstInt32 destination) {
 void SynthPlugin::setMidiOutput(VstInt32 on) {
     settings_.midiOutput = on;
     if (on == 0) {
+        releaseCarriedMidi();
         sendMidiNow(0, 0xB0 + outputChannel(), 123, 0);
     }
 }

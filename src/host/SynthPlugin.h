@@ -6,11 +6,13 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/ControllerMap.h"
 #include "config/Settings.h"
 #include "host/AudioEffect.h"
+#include "host/CrossThreadMidiQueue.h"
 #include "host/MidiEventQueue.h"
 #include "host/Parameters.h"
 #include "host/Shared.h"
@@ -57,7 +59,9 @@ public:
     virtual VstInt32 copyProgram(VstInt32 destination);
     virtual void setMidiOutput(VstInt32 on);
 
-    // --- MIDI out (audio thread; sendMidiNow also from the user-interface thread)
+    // --- MIDI out (any thread). Inside processReplacing, sendMidiNow hands the message to
+    // the host at once and queueMidi adds it to the block's output queue; anywhere else
+    // both keep it for the start of the next block, where it goes out at frame 0.
     bool sendMidiNow(int deltaFrames, int status, int data1, int data2) override;
     void queueMidi(int deltaFrames, int status, int data1, int data2) override;
 
@@ -68,6 +72,7 @@ public:
     // --- Set-up and processing
     void setSampleRate(float rate) override;                                           // user-interface thread
     void resume() override;                                                            // user-interface or audio thread
+    void suspend() override;                                                           // user-interface thread
     VstInt32 processEvents(VstEvents* events) override;                                // audio thread
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;  // audio thread
 
@@ -183,7 +188,6 @@ public:
     bool patternChangeArmed() const { return patternChangeArmed_; }
     bool noteModeKeyDown() const { return keyDown_ != 0; }
     bool keyHeld(int key) const { return held_[static_cast<std::size_t>(key & 0x7f)]; }
-    const OutputEventQueue& outputQueue() const { return outputQueue_; }
 
 protected:
     // Hooks for the editor: a parameter moved, the program changed, events arrived.
@@ -193,7 +197,17 @@ protected:
 private:
     void applyChunkSettings(const ChunkSettings& words);
     ChunkSettings collectChunkSettings() const;
-    void flushOutputQueue();
+    // Any thread: whether the caller is the thread running processReplacing right now.
+    bool insideBlock() const { return processingThread_.load() == std::this_thread::get_id(); }
+    // Carried events, then MIDI produced outside the block, at the block's first frame.
+    void sendPendingMidi();
+    // Sends the output queue; events past the block's end are carried into the next one.
+    // frame: where the block loop stands, for carried events released by a stop.
+    void flushOutputQueue(int frame);
+    void sendCarriedIfReleased(int frame);
+    // Any thread: a stop, suspend or all notes off sends the carried events at the next
+    // flush instead of at their later frames.
+    void releaseCarriedMidi() { releaseCarried_ = true; }
     int outputChannel() const { return settings_.midiOutputChannel & 0x0f; }
     VoiceControls voiceControls() const;
     VoiceOptions voiceOptions() const;
@@ -222,6 +236,12 @@ private:
 
     InputEventQueue inputQueue_;
     OutputEventQueue outputQueue_;
+    // Events timed at or after the end of the last block, offsets from the next block's start.
+    OutputEventQueue carried_;
+    Shared<bool> releaseCarried_{false};
+    CrossThreadMidiQueue crossThreadMidi_;
+    Shared<std::thread::id> processingThread_{};  // the thread inside processReplacing, if any
+    int blockFrames_ = 0;                         // length of the block being processed
 
     std::array<bool, 128> held_{};
     int keyDown_ = 0;  // Note mode: a key sounds

@@ -77,6 +77,7 @@ void SynthPlugin::patternNoteOn(int key, int velocity) {
 
 void SynthPlugin::stopAndSilenceOutput() {
     clock_.stop();
+    releaseCarriedMidi();
     if (settings_.midiOutput != 0) {
         const int status = 0xB0 + outputChannel();
         sendMidiNow(0, status, kControllerAllNotesOff, 0);
@@ -162,6 +163,7 @@ void SynthPlugin::allNotesOffController() {
     const int mode = settings_.midiMode;
     if (mode == kMidiModeNote) {
         noteModeRelease();
+        releaseCarriedMidi();
     } else if (isPatternMode(mode)) {
         held_.fill(false);
         stopAndSilenceOutput();

@@ -12,7 +12,8 @@ namespace vexo {
 
 struct Settings;
 
-// Where outgoing MIDI goes: the plug-in's output queue, or straight to the host.
+// Where outgoing MIDI goes: the block's output queue, or the host at once; outside the
+// audio block both wait for the start of the next one.
 class MidiOutput {
 public:
     virtual ~MidiOutput() = default;

@@ -2,6 +2,8 @@
 // tempo taken from the host, and the MIDI the plug-in sends back.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "PluginFixture.h"
 
 namespace vexo {
@@ -20,11 +22,19 @@ public:
     std::vector<Entry> log;
     float* blockStart = nullptr;
     std::vector<int> queueOnEvent;  // notes queued by a handled event (data1 = how many)
+    // Queued by the next slice, framesPastSlice frames after its end (a gate-off on a
+    // slice's last frame is queued 1 frame after it, at 0 past its end).
+    std::vector<std::array<int, 3>> queueAfterSlice;
+    int framesPastSlice = 0;
 
     // Counts the slice's frames as a running step clock would.
     int renderVoice(float* outL, float*, int frames, bool) override {
         log.push_back({'r', static_cast<int>(outL - blockStart), frames});
         stepClock().sliceFrames += frames;
+        for (const auto& m : queueAfterSlice) {
+            queueMidi(stepClock().frameOffset() + framesPastSlice, m[0], m[1], m[2]);
+        }
+        queueAfterSlice.clear();
         return 1;
     }
     void handleMidi(int, int, int data1, int) override {
@@ -154,12 +164,30 @@ TEST(OutputEventQueue, DropsEventsBeyondItsCapacity) {
     EXPECT_EQ(last->midiData[1], 63);
 }
 
-TEST_F(BlockLoop, SendMidiNowNeedsAnOutputChannel) {
+TEST_F(BlockLoop, SendMidiNowOutsideABlockWaitsForTheNextOne) {
     EXPECT_FALSE(plugin->sendMidiNow(0, 0xB0, 123, 0));  // channel -1: nothing is sent
-    EXPECT_TRUE(host.midi.empty());
     plugin->settings().midiOutputChannel = 0;
     EXPECT_TRUE(plugin->sendMidiNow(3, 0xB0, 123, 0));
-    EXPECT_EQ(host.midi, (std::vector<test::SentMidi>{{3, 0xB0, 123, 0, false}}));
+    plugin->queueMidi(5, 0x80, 40, 0);
+    EXPECT_TRUE(host.midi.empty());
+    run(16);
+    EXPECT_EQ(host.midi, (std::vector<test::SentMidi>{{0, 0xB0, 123, 0, true}, {0, 0x80, 40, 0, true}}));
+}
+
+TEST_F(BlockLoop, EventsPastTheBlockEndKeepTheirTimeUntilASuspendSendsThemNoteOffsFirst) {
+    recorder().queueAfterSlice = {{0x90, 40, 100}, {0x80, 36, 0}};
+    recorder().framesPastSlice = 20;  // frame 84 of the render
+    run(64);
+    run(16);
+    run(32);
+    EXPECT_EQ(host.midi, (std::vector<test::SentMidi>{{4, 0x90, 40, 100, true}, {4, 0x80, 36, 0, true}}));
+    host.midi.clear();
+    recorder().queueAfterSlice = {{0x90, 41, 100}, {0x80, 37, 0}};
+    run(32);
+    plugin->suspend();
+    plugin->resume();
+    run(64);
+    EXPECT_EQ(host.midi, (std::vector<test::SentMidi>{{0, 0x80, 37, 0, true}, {0, 0x90, 41, 100, true}}));
 }
 
 TEST_F(BlockLoop, ResumeStopsTheSequencerAndAsksForMidi) {
@@ -171,6 +199,66 @@ TEST_F(BlockLoop, ResumeStopsTheSequencerAndAsksForMidi) {
     EXPECT_EQ(plugin->noteState().noteGate, 0);
     EXPECT_EQ(plugin->noteState().prevSlide, 0);
     EXPECT_EQ(host.wantMidiCalls, 1);
+}
+
+class SequencerMidiOut : public test::PluginFixture {
+protected:
+    void SetUp() override {
+        PluginFixture::SetUp();
+        test::copyPluginFolder(folder.path());
+    }
+    // Pattern 0 of the shipped bank (gates, slides, accents), its key held through blocks
+    // of the given sizes: {frame in the whole render, status, data1, data2} of every
+    // message, each of which must lie inside its block.
+    std::vector<std::array<long long, 4>> play(const std::vector<int>& sizes) {
+        create();
+        plugin->settings().midiOutput = 1;
+        plugin->settings().midiOutputChannel = 0;
+        sendMidi({{0, 0x90, 0, 100}});
+        std::vector<std::array<long long, 4>> sent;
+        long long start = 0;
+        for (int frames : sizes) {
+            const std::size_t before = host.midi.size();
+            process(frames);
+            for (std::size_t i = before; i < host.midi.size(); ++i) {
+                const test::SentMidi& m = host.midi[i];
+                EXPECT_TRUE(m.duringProcess && m.deltaFrames >= 0 && m.deltaFrames < frames)
+                    << m << " block " << frames;
+                sent.push_back({start + m.deltaFrames, m.status, m.data1, m.data2});
+            }
+            start += frames;
+        }
+        host.midi.clear();
+        return sent;
+    }
+};
+
+TEST_F(SequencerMidiOut, GatesClosingOnBlockEndsKeepTheirFrames) {
+    const int total = 3 * 44100;
+    std::vector<int> hostBlocks(total / 4096, 4096);
+    hostBlocks.push_back(total % 4096);
+    const auto reference = play(hostBlocks);
+    // Random blocks of 1..512 frames, cut so that every gate closes on a block's last frame:
+    // its note-off, queued one frame later, belongs to the next block's first.
+    std::mt19937 random(19);
+    std::vector<int> sizes;
+    long long at = 0;
+    auto cutAt = [&](long long end) {
+        while (at < end) {
+            sizes.push_back(static_cast<int>(std::min<long long>(1 + random() % 512, end - at)));
+            at += sizes.back();
+        }
+    };
+    int noteOffs = 0;
+    for (const auto& m : reference) {
+        if (m[1] == 0x80) {
+            cutAt(m[0]);
+            ++noteOffs;
+        }
+    }
+    cutAt(total);
+    ASSERT_GE(noteOffs, 8);
+    EXPECT_EQ(play(sizes), reference);
 }
 
 }  // namespace
