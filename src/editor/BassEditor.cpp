@@ -16,6 +16,7 @@
 #include "editor/controls/SkinKnob.h"
 #include "editor/controls/SplashView.h"
 #include "editor/controls/SpriteView.h"
+#include "editor/dialogs/FallbackDialogs.h"
 #include "editor/skin/SkinElements.h"
 #include "editor/skin/SkinSelection.h"
 #include "gui/Controls.h"
@@ -155,6 +156,8 @@ bool BassEditor::open(void* parentWindow) {
     refresh();
     getFrame()->redrawAll();
     plugin_.requestEditorRefresh();
+    dialogs_.attach(*getFrame(), reinterpret_cast<unsigned long>(parentWindow), isOffscreen());
+    desktop().setFallbackDialogs(makeFallbackDialogs(dialogs_));
     if (!isOffscreen()) {
         keeper_.start(lock_, [this] { runIdle(); });
     }
@@ -168,6 +171,7 @@ void BassEditor::close() {
     if (desktop_) {
         desktop_->cancelAll();
     }
+    dialogs_.detach();
     writeGuiSettings();
     std::fill(controls_.begin(), controls_.end(), nullptr);
     learnLabels_.clear();
@@ -533,6 +537,7 @@ void BassEditor::runIdle() {
     }
 
     const std::uint32_t tick = now();
+    dialogs_.idle(tick);
     if (midiActivity_.exchange(false, std::memory_order_relaxed) && control<CControl>(kMidiLed) != nullptr) {
         setControlValue(kMidiLed, 1.0f);
         midiLedStamp_ = tick;

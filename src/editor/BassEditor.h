@@ -14,6 +14,7 @@
 
 #include "editor/GuiConfig.h"
 #include "editor/IdleKeeper.h"
+#include "editor/dialogs/DialogHost.h"
 #include "editor/skin/SkinDefinition.h"
 #include "gui/Control.h"
 #include "gui/GUIEditor.h"
@@ -117,6 +118,8 @@ public:
     DesktopServices& desktop();
     // Tests answer dialogs through a scripted desktop.
     void setDesktop(std::unique_ptr<DesktopServices> desktop);
+    // The open dialogs; while one is open the panel takes no input.
+    DialogHost& dialogs() { return dialogs_; }
 
     // Tests drive time through this instead of the system tick count.
     void setTickSource(std::function<std::uint32_t()> source) { ticks_ = std::move(source); }
@@ -200,6 +203,8 @@ private:
     std::vector<CControl*> controls_;
     std::vector<std::pair<LearnLabel*, int>> learnLabels_;
     std::unique_ptr<DesktopServices> desktop_;
+    // After the desktop: goes first, answering its dialogs' callbacks while the desktop exists.
+    DialogHost dialogs_;
 
     bool open_ = false;
     bool refreshPending_ = false;
