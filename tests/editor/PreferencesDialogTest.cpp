@@ -145,6 +145,7 @@ TEST_F(PreferencesDialogTest, CancelWithoutABackupFileRestoresWhatWasOpenedNotAn
     // An old backup, then a folder in its place so that no new one can be written.
     settings().vcoGain = 1.2f;
     synth().writeConfiguration("Old.bak");
+    std::filesystem::remove(folder.file("Config.bak"));
     std::filesystem::create_directory(folder.file("Config.bak"));
     settings().vcoGain = 2.6f;
     PreferencesDialog dialog(synth(), gui);
