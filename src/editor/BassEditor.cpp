@@ -171,6 +171,9 @@ void BassEditor::close() {
     if (desktop_) {
         desktop_->cancelAll();
     }
+    if (clipboard_) {
+        clipboard_->cancelRequests();
+    }
     dialogs_.detach();
     writeGuiSettings();
     std::fill(controls_.begin(), controls_.end(), nullptr);
@@ -534,6 +537,9 @@ void BassEditor::runIdle() {
     applyPendingParameters();
     if (desktop_) {
         desktop_->poll();
+    }
+    if (clipboard_) {
+        clipboard_->poll();
     }
 
     const std::uint32_t tick = now();

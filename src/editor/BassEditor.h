@@ -18,6 +18,7 @@
 #include "editor/skin/SkinDefinition.h"
 #include "gui/Control.h"
 #include "gui/GUIEditor.h"
+#include "platform/Clipboard.h"
 #include "platform/Desktop.h"
 
 namespace vexo {
@@ -116,6 +117,8 @@ public:
 
     // Message boxes, file choosers and launching, created on first use.
     DesktopServices& desktop();
+    // The clipboard the Analyze Pattern dialog copies to and pastes from.
+    Clipboard& clipboard();
     // Tests answer dialogs through a scripted desktop.
     void setDesktop(std::unique_ptr<DesktopServices> desktop);
     // The open dialogs; while one is open the panel takes no input.
@@ -203,6 +206,7 @@ private:
     std::vector<CControl*> controls_;
     std::vector<std::pair<LearnLabel*, int>> learnLabels_;
     std::unique_ptr<DesktopServices> desktop_;
+    std::unique_ptr<Clipboard> clipboard_;
     // After the desktop: goes first, answering its dialogs' callbacks while the desktop exists.
     DialogHost dialogs_;
 

@@ -21,16 +21,20 @@ void BassEditor::openAnalyzeDialog() {
     if (dialogs_.find<AnalyzeDialogWindow>() != nullptr) {
         return;
     }
-    // The desktop's clipboard, on a connection of the dialog's own; offscreen editors keep
-    // the text in the process.
-    std::unique_ptr<Clipboard> clipboard;
-    if (!isOffscreen()) {
-        clipboard = X11Clipboard::open();
+    dialogs_.show(std::make_unique<AnalyzeDialogWindow>(plugin_, desktop(), clipboard()));
+}
+
+Clipboard& BassEditor::clipboard() {
+    // The desktop's clipboard on a connection of its own, kept by the editor so that a
+    // copied pattern can still be pasted elsewhere after the dialog closed; offscreen
+    // editors keep the text in the process.
+    if (!clipboard_ && !isOffscreen()) {
+        clipboard_ = X11Clipboard::open();
     }
-    if (!clipboard) {
-        clipboard = std::make_unique<ScriptedClipboard>();
+    if (!clipboard_) {
+        clipboard_ = std::make_unique<ScriptedClipboard>();
     }
-    dialogs_.show(std::make_unique<AnalyzeDialogWindow>(plugin_, desktop(), std::move(clipboard)));
+    return *clipboard_;
 }
 
 bool BassEditor::writeDialogScreenshot(const std::string& dialog, const std::string& path) {
