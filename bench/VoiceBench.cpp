@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "host/SynthPlugin.h"
 #include "voice/PitchTables.h"
 #include "voice/VoiceEngine.h"
@@ -40,16 +41,14 @@
 namespace vexo {
 namespace {
 
-constexpr int kBlockFrames = 512;
+using bench::kAccents;
+using bench::kBlockFrames;
+using bench::kNotes;
+using bench::kPatternKey;
+
 constexpr double kTempoBpm = 120.0;
 constexpr double kGateShare = 0.51;
 constexpr int kIdleKey = 36;
-constexpr int kPatternKey = 36;
-
-// A bass line of 16 gated steps: semitones above the lowest note, accents on the beats.
-constexpr std::array<int, 16> kNotes = {0, 0, 12, 0, 3, 0, 10, 0, 0, 7, 0, 12, 5, 0, 3, 10};
-constexpr std::array<bool, 16> kAccents = {true, false, false, false, true, false, false, false,
-                                           true, false, false, false, true, false, false, false};
 
 enum class Chain { Plain, Distorted };
 
@@ -232,57 +231,18 @@ void BM_FilterFloor(benchmark::State& state) {
 
 // --- The whole processReplacing path of the plug-in
 
-VstIntPtr benchHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-void sendNote(SynthPlugin& plugin, int status, int key, int velocity) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(key);
-    event.midiData[2] = static_cast<char>(velocity);
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&event);
-    plugin.processEvents(&events);
-}
-
 void pluginBench(benchmark::State& state, Chain chain, bool idle) {
     const double sampleRate = static_cast<double>(state.range(0));
-    auto plugin = std::make_unique<SynthPlugin>(benchHostCallback, std::string(VEXO_PLUGIN_DIR) + "/");
-    plugin->setSampleRate(static_cast<float>(sampleRate));
-    plugin->setBlockSize(kBlockFrames);
-    plugin->resume();
-    const VoiceControls c = benchControls(chain);
-    const float values[kNumParameters] = {c.tune,     c.cutoff,         c.resonance,     c.envMod, c.decay,
-                                          c.accent,   c.drive,          c.distortion,    c.volume, 0.0f,
-                                          c.waveform, c.distortionType, c.highpassFilter};
-    for (int i = 0; i < kNumParameters; ++i) {
-        if (i != kReserved) {
-            plugin->setParameter(i, values[i]);
-        }
-    }
-    plugin->settings().filterMode = kFilter18dBEmulated;
-    plugin->settings().syncMode = 0;
-    plugin->settings().midiMode = 0;
-    Pattern& pattern = plugin->bank().pattern(kPatternKey);
-    pattern.setLength(static_cast<int>(kNotes.size()));
-    for (std::size_t i = 0; i < kNotes.size(); ++i) {
-        const auto flags = static_cast<std::uint8_t>(StepFlags::Gate | (kAccents[i] ? StepFlags::Accent : 0));
-        pattern.setStep(static_cast<int>(i), Step{static_cast<std::uint8_t>(kNotes[i]), flags});
-    }
-
+    auto plugin = bench::makePlugin(sampleRate, benchControls(chain), bench::Slides::Off);
     std::vector<float> left(kBlockFrames);
     std::vector<float> right(kBlockFrames);
     float* outputs[2] = {left.data(), right.data()};
-    sendNote(*plugin, 0x90, idle ? kIdleKey : kPatternKey, 100);
+    bench::sendMidi(*plugin, 0x90, idle ? kIdleKey : kPatternKey, 100);
     for (int frames = 0; frames < 2 * sampleRate; frames += kBlockFrames) {
         plugin->processReplacing(nullptr, outputs, kBlockFrames);
     }
     if (idle) {
-        sendNote(*plugin, 0x80, kIdleKey, 0);
+        bench::sendMidi(*plugin, 0x80, kIdleKey, 0);
         for (int frames = 0; frames <= plugin->settings().activeClocks + kBlockFrames; frames += kBlockFrames) {
             plugin->processReplacing(nullptr, outputs, kBlockFrames);
         }
