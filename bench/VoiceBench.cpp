@@ -1,30 +1,28 @@
 // Voice engine cost per frame: the voice alone (driven by a minimal in-bench sequencer),
-// the whole processReplacing path of the plug-in, and the floor set by the emulated filter.
+// the whole processReplacing path of the plug-in, and the voice's own filter alone.
+// FullChainBench.cpp sets the full chain against the floor loop of FilterFloor.c.
 //
 // Counters: time_per_frame (seconds per rendered frame) and realtime_x (seconds of audio
 // rendered per second of CPU time on one core).
 //
-// Where the time goes (2-core AMD EPYC, 44.1 kHz, medians of interleaved repetitions; the
-// other core's load moves every figure by several per cent, so compare within one run):
-// - Floor, ~99-101 ns: the emulated filter is one serial chain per frame (four Runge-Kutta
-//   poles, each ending in a division by 6, and three clippers, each a division), and the
-//   next frame's first pole needs this frame's last. With the operation order fixed there
-//   is nothing to shorten; the clippers' limits moved before the division (a clamp, the
-//   curve is exactly +-1 at +-3) and cost no latency after it. The one regrouping that
-//   would save ~7 ns, k/2 as (c/2) d instead of (c d)/2, differs in the last bit when c d
-//   is subnormal and is not used.
-// - The rest of a frame, most of its ~970 instructions, does not depend on the filter but
-//   has state chains of its own (tick, envelopes, accent, cutoff control: a few hundred
-//   cycles from the step clock's tick to the next frame's g). Frame by frame it waits
-//   behind the filter chain: (b) took ~182 ns. renderSlice prepares frame n + 1 between
-//   the poles of frame n and caches what a held note repeats (level-map cycle, pitch jump,
-//   Env.mod curve, the clipper scale's inverse at its limits): (b) ~110 ns voice-only,
-//   1.09x the floor. What remains is not throughput (64 extra independent operations cost
-//   nothing measurable) but the next frame's work delaying the chain's own operations;
-//   the per-frame reference loop below shows what the interleaving gains.
-// - Through processReplacing the step clock's tick and the wave preview's playing() are
-//   out-of-line calls in every frame: (b) ~115 ns, 1.14x the floor, ~197x real time, just
-//   short of 200x (which is 1.15x a 98.6 ns floor). Idle: 4.7 ns, 4.3 % of (a).
+// Where the time goes (2-core AMD EPYC, Zen 4, 44.1 kHz, medians; the other core's load
+// moves every figure by several per cent, so compare within one run):
+// - The filter alone, ~91 ns with the plain Runge-Kutta steps, ~85 ns with the steps the
+//   renderer takes (rk4StepHalfCoef: the same bits, two multiplications fewer per pole on
+//   the chain). One serial chain per frame: four poles, each ending in a division by 6,
+//   three clippers with a division each, the feedback's round trip through float. The
+//   floor loop of FilterFloor.c (~80 ns) has neither the clipper's scales nor that round
+//   trip nor varying coefficients.
+// - The rest of a frame, ~890 instructions, has dependency chains of its own (step clock,
+//   envelopes and accent, the cutoff control's table lookups); without the filter it takes
+//   ~94 ns by itself. Frame by frame it waits behind the filter (PerFrame ~183 ns). The
+//   sub-block renderer prepares frame n + 1 between the poles of frame n, moves the stages
+//   after the filter that carry no state into a vectorised block pass, and caches what a
+//   held note repeats: ~111 ns voice-only. The processor looks less than one frame's
+//   instructions ahead, so not all of the rest hides beside the filter.
+// - Through processReplacing the AVX-512 copy of the render loop runs on this machine:
+//   ~113-115 ns, 1.44x the floor loop; the AVX2 copy is ~5 % slower, the x86-64 baseline
+//   ~8 %. Idle: ~5.5 ns, 4.8 % of busy.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -32,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "host/SynthPlugin.h"
 #include "voice/PitchTables.h"
 #include "voice/VoiceEngine.h"
@@ -40,16 +39,14 @@
 namespace vexo {
 namespace {
 
-constexpr int kBlockFrames = 512;
+using bench::kAccents;
+using bench::kBlockFrames;
+using bench::kNotes;
+using bench::kPatternKey;
+
 constexpr double kTempoBpm = 120.0;
 constexpr double kGateShare = 0.51;
 constexpr int kIdleKey = 36;
-constexpr int kPatternKey = 36;
-
-// A bass line of 16 gated steps: semitones above the lowest note, accents on the beats.
-constexpr std::array<int, 16> kNotes = {0, 0, 12, 0, 3, 0, 10, 0, 0, 7, 0, 12, 5, 0, 3, 10};
-constexpr std::array<bool, 16> kAccents = {true, false, false, false, true, false, false, false,
-                                           true, false, false, false, true, false, false, false};
 
 enum class Chain { Plain, Distorted };
 
@@ -196,9 +193,13 @@ void BM_VoiceIdle(benchmark::State& state) {
     voiceBench(state, Chain::Plain, true);
 }
 
-// --- The floor: the emulated filter alone, both chains and the feedback, on a sawtooth.
+// --- The voice's own floor: the emulated filter alone, both chains and the feedback, on a
+// sawtooth; with Steps::Plain its plain Runge-Kutta steps, with Steps::HalfCoef the steps
+// the sub-block renderer takes (the same bits, a shorter chain).
 
-void BM_FilterFloor(benchmark::State& state) {
+enum class Steps { Plain, HalfCoef };
+
+void filterFloor(benchmark::State& state, Steps steps) {
     const double sampleRate = static_cast<double>(state.range(0));
     FilterBlock block;
     block.tables = &filterTables();
@@ -219,70 +220,51 @@ void BM_FilterFloor(benchmark::State& state) {
         input[i] = 2.6 * (1.0 - 2.0 * static_cast<double>(i % 128) / 128.0);
     }
     std::vector<float> out(kBlockFrames);
+    HalfStepGuard guard;
     for (auto _ : state) {
         for (int i = 0; i < kBlockFrames; ++i) {
-            out[static_cast<std::size_t>(i)] =
-                static_cast<float>(filter.process(input[static_cast<std::size_t>(i)], control, block));
+            const double x = input[static_cast<std::size_t>(i)];
+            double y;
+            if (steps == Steps::Plain) {
+                y = filter.process(x, control, block);
+            } else {
+                filter.pole<1, kFilter18dBEmulated, true>(x, control, block, guard);
+                filter.pole<2, kFilter18dBEmulated, true>(x, control, block, guard);
+                filter.pole<3, kFilter18dBEmulated, true>(x, control, block, guard);
+                y = filter.pole<4, kFilter18dBEmulated, true>(x, control, block, guard);
+            }
+            out[static_cast<std::size_t>(i)] = static_cast<float>(y);
         }
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
+    if (!guard.exact()) {
+        state.SkipWithError("the filter left the range of its fast steps");
+    }
     setCounters(state, sampleRate, kBlockFrames);
+}
+
+void BM_FilterFloor(benchmark::State& state) {
+    filterFloor(state, Steps::Plain);
+}
+void BM_FilterFloorHalfCoef(benchmark::State& state) {
+    filterFloor(state, Steps::HalfCoef);
 }
 
 // --- The whole processReplacing path of the plug-in
 
-VstIntPtr benchHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-void sendNote(SynthPlugin& plugin, int status, int key, int velocity) {
-    VstMidiEvent event{};
-    event.type = kVstMidiType;
-    event.byteSize = sizeof(VstMidiEvent);
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(key);
-    event.midiData[2] = static_cast<char>(velocity);
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&event);
-    plugin.processEvents(&events);
-}
-
 void pluginBench(benchmark::State& state, Chain chain, bool idle) {
     const double sampleRate = static_cast<double>(state.range(0));
-    auto plugin = std::make_unique<SynthPlugin>(benchHostCallback, std::string(VEXO_PLUGIN_DIR) + "/");
-    plugin->setSampleRate(static_cast<float>(sampleRate));
-    plugin->setBlockSize(kBlockFrames);
-    plugin->resume();
-    const VoiceControls c = benchControls(chain);
-    const float values[kNumParameters] = {c.tune,     c.cutoff,         c.resonance,     c.envMod, c.decay,
-                                          c.accent,   c.drive,          c.distortion,    c.volume, 0.0f,
-                                          c.waveform, c.distortionType, c.highpassFilter};
-    for (int i = 0; i < kNumParameters; ++i) {
-        if (i != kReserved) {
-            plugin->setParameter(i, values[i]);
-        }
-    }
-    plugin->settings().filterMode = kFilter18dBEmulated;
-    plugin->settings().syncMode = 0;
-    plugin->settings().midiMode = 0;
-    Pattern& pattern = plugin->bank().pattern(kPatternKey);
-    pattern.setLength(static_cast<int>(kNotes.size()));
-    for (std::size_t i = 0; i < kNotes.size(); ++i) {
-        const auto flags = static_cast<std::uint8_t>(StepFlags::Gate | (kAccents[i] ? StepFlags::Accent : 0));
-        pattern.setStep(static_cast<int>(i), Step{static_cast<std::uint8_t>(kNotes[i]), flags});
-    }
-
+    auto plugin = bench::makePlugin(sampleRate, benchControls(chain), bench::Slides::Off);
     std::vector<float> left(kBlockFrames);
     std::vector<float> right(kBlockFrames);
     float* outputs[2] = {left.data(), right.data()};
-    sendNote(*plugin, 0x90, idle ? kIdleKey : kPatternKey, 100);
+    bench::sendMidi(*plugin, 0x90, idle ? kIdleKey : kPatternKey, 100);
     for (int frames = 0; frames < 2 * sampleRate; frames += kBlockFrames) {
         plugin->processReplacing(nullptr, outputs, kBlockFrames);
     }
     if (idle) {
-        sendNote(*plugin, 0x80, kIdleKey, 0);
+        bench::sendMidi(*plugin, 0x80, kIdleKey, 0);
         for (int frames = 0; frames <= plugin->settings().activeClocks + kBlockFrames; frames += kBlockFrames) {
             plugin->processReplacing(nullptr, outputs, kBlockFrames);
         }
@@ -309,6 +291,7 @@ void BM_PluginIdle(benchmark::State& state) {
 }  // namespace vexo
 
 BENCHMARK(vexo::BM_FilterFloor)->Arg(44100)->Arg(96000);
+BENCHMARK(vexo::BM_FilterFloorHalfCoef)->Arg(44100)->Arg(96000);
 BENCHMARK(vexo::BM_VoicePattern)->Arg(44100)->Arg(96000);
 BENCHMARK(vexo::BM_VoicePatternDistortedHighpass)->Arg(44100)->Arg(96000);
 BENCHMARK(vexo::BM_VoicePatternDistortedHighpassPerFrame)->Arg(44100)->Arg(96000);

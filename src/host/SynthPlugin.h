@@ -193,6 +193,9 @@ protected:
     // Hooks for the editor: a parameter moved, the program changed, events arrived.
     virtual void parameterChanged(int /*index*/, float /*value*/) {}
     virtual void programChanged() {}
+    // Audio thread: the knob values and settings the voice takes for a slice.
+    VoiceControls voiceControls() const;
+    VoiceOptions voiceOptions() const;
 
 private:
     void applyChunkSettings(const ChunkSettings& words);
@@ -209,8 +212,8 @@ private:
     // flush instead of at their later frames.
     void releaseCarriedMidi() { releaseCarried_ = true; }
     int outputChannel() const { return settings_.midiOutputChannel & 0x0f; }
-    VoiceControls voiceControls() const;
-    VoiceOptions voiceOptions() const;
+    // Audio thread: renderVoice's frames after the voice's block set-up.
+    void renderSlice(float* outL, float* outR, int frames);
 
     // MIDI input
     void patternNoteOn(int key, int velocity);

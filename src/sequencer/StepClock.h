@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "config/Settings.h"
 #include "host/Shared.h"
 #include "sequencer/Pattern.h"
 #include "voice/NoteState.h"
@@ -33,7 +34,7 @@ public:
     StepClock(const PatternBank& bank, const Settings& settings, NoteState& note, MidiOutput& midi);
 
     // Audio thread, once per frame.
-    void tick();
+    inline void tick();
 
     void setTempo(double bpm, double sampleRate);
     // Samples per step from the current tempo.
@@ -81,5 +82,61 @@ private:
     NoteState& note_;
     MidiOutput& midi_;
 };
+
+// Inline: it runs once per frame inside the voice's render loop; the rare step start and
+// gate-off are calls.
+inline void StepClock::tick() {
+    const bool running = playing_;
+    if (stepFrameCounter == 0 && running) {
+        startStep();
+    }
+
+    const Pattern& pattern = bank_.current();
+    stepDivisor = settings_.clockSync == 1 ? 2.0 : 1.0;
+    const bool triplet = pattern.isTriplet();
+    if (triplet) {
+        stepDivisor *= settings_.tripletScale;
+    }
+    if (!running) {
+        return;
+    }
+
+    ++sliceFrames;
+
+    // Shuffle factors: straight pairs get 1 + b and 1 - b, triplet groups 1 + b/3,
+    // 1 + b/3 and 1 - 2b/3, so every pair or group keeps its plain total length. Only the
+    // factor in use is computed: this runs once per frame.
+    const double b = shuffleAmount;
+    double factor;
+    if (triplet) {
+        factor = swingCounter % 3 == 0 ? 1.0 - 2.0 * b / 3.0 : 1.0 + b / 3.0;
+        if (swingCounter > 2) {
+            swingCounter -= 3;
+        }
+    } else {
+        factor = swingCounter % 2 == 0 ? 1.0 - b : 1.0 + b;
+        if (swingCounter > 1) {
+            swingCounter -= 2;
+        }
+    }
+    double stepFrames = samplesPerStep * factor;
+    if (stepDivisor != 1.0) {  // dividing by 1 changes nothing
+        stepFrames /= stepDivisor;
+    }
+
+    const double noteFrames = stepFrames * noteLength;
+    const double position = notePosition + 1.0;
+    if (position > noteFrames) {
+        notePosition = position - noteFrames;
+        stepFrameCounter = 0;
+    } else {
+        notePosition = position;
+        ++stepFrameCounter;
+    }
+
+    if (note_.stepSlide == 0 && notePosition > stepFrames * (noteLength - kGateOffSteps) && note_.noteGate != 0) {
+        gateOff();
+    }
+}
 
 }  // namespace vexo

@@ -7,6 +7,9 @@ namespace vexo {
 
 constexpr std::size_t kCutoffTableSize = 2048;
 constexpr std::size_t kFilterCurveTableSize = 512;
+// At or below every entry of the cutoff curve, whose first, exp(5) / 22050 - 0.0015, is its
+// smallest.
+constexpr double kCutoffCurveMinimum = 0.005;
 
 struct FilterTables {
     // Control value times 1024 to the per-sample stage coefficient, before the 1.4 scale:

@@ -42,10 +42,11 @@ struct FilterBlock {
 
 // What the filter and the level compensation need for one sample.
 struct FilterControl {
-    double g = 0;                // per-sample stage coefficient
-    Double2 gPair = {0.0, 0.0};  // g in both lanes
-    double k = 0;                // resonance amount
-    double feedback = 0;         // G
+    double g = 0;                    // per-sample stage coefficient
+    Double2 gPair = {0.0, 0.0};      // g in both lanes
+    Double2 gHalfPair = {0.0, 0.0};  // g / 2 in both lanes
+    double k = 0;                    // resonance amount
+    double feedback = 0;             // G
     double saturationScale = 1;
     double inverseSaturationScale = 1;
     double level = 0;  // L, level compensation for the output stage
@@ -99,6 +100,7 @@ public:
             c.g = kStageCoefScaleRateClass2 * c.g;
         }
         c.gPair = Double2{c.g, c.g};
+        c.gHalfPair = c.gPair * 0.5;
         c.k = (0.93 + 0.07 * in.attackRamp) * in.resonance;
         const TablePosition curvePosition = tablePosition<kFilterCurveTableSize>(256 * c.g);
         c.feedback = interp(tables.feedbackGain, curvePosition) * block.feedbackScale;
@@ -126,6 +128,11 @@ private:
     OnePole smoothB_;
 };
 
+// The stage coefficient g is 1.4 times a value of the cutoff curve (at most 1), times 0.6 in
+// rate class 2: inside the range for which HalfStepGuard vouches.
+static_assert(kStageCoefScaleRateClass2 * kStageCoefScale * kCutoffCurveMinimum >= HalfStepGuard::kCoefMin);
+static_assert(kStageCoefScale <= HalfStepGuard::kCoefMax);
+
 class LowpassFilter {
 public:
     VEXO_ALWAYS_INLINE double process(double x, const FilterControl& c, const FilterBlock& block) {
@@ -141,57 +148,59 @@ public:
 
     template <int Mode>
     VEXO_ALWAYS_INLINE double process(double x, const FilterControl& c, const FilterBlock& block) {
-        pole<1, Mode>(x, c, block);
-        pole<2, Mode>(x, c, block);
-        pole<3, Mode>(x, c, block);
-        return pole<4, Mode>(x, c, block);
+        HalfStepGuard unused;
+        pole<1, Mode, false>(x, c, block, unused);
+        pole<2, Mode, false>(x, c, block, unused);
+        pole<3, Mode, false>(x, c, block, unused);
+        return pole<4, Mode, false>(x, c, block, unused);
     }
 
     // Pole P (1..4) of the filter in mode Mode; the fourth returns the output. The poles are
-    // separate steps so that a caller can put independent work between them.
-    template <int P, int Mode>
-    VEXO_ALWAYS_INLINE double pole(double x, const FilterControl& c, const FilterBlock& block) {
+    // separate steps so that a caller can put independent work between them. With HalfCoef
+    // the stages step with rk4StepHalfCoef and report to the guard: the same bits as the
+    // plain steps while the guard stays exact.
+    template <int P, int Mode, bool HalfCoef>
+    VEXO_ALWAYS_INLINE double pole(double x, const FilterControl& c, const FilterBlock& block, HalfStepGuard& guard) {
         const double g = c.g;
         const double k = c.k;
         const double S = c.saturationScale;
         const double s = c.inverseSaturationScale;
         if constexpr (Mode == kFilter24dB) {
             if constexpr (P == 1) {
-                rk4StepLane0(stage1_, x - block.vccFactor * c.feedback * y1 * k, g);
+                step<HalfCoef>(stage1_, x - block.vccFactor * c.feedback * y1 * k, c, guard);
             } else if constexpr (P == 2) {
-                rk4StepLane0(stage2_, stage1_.value[0], g);
+                step<HalfCoef>(stage2_, stage1_.value[0], c, guard);
             } else if constexpr (P == 3) {
-                rk4StepLane0(stage3_, stage2_.value[0], g);
+                step<HalfCoef>(stage3_, stage2_.value[0], c, guard);
             } else {
-                rk4StepLane0(stage4_, sat(S * stage3_.value[0]) * s, g);
+                step<HalfCoef>(stage4_, sat(S * stage3_.value[0]) * s, c, guard);
                 y1 = static_cast<float>(stage4_.value[0]);
                 return stage4_.value[0];
             }
         } else if constexpr (Mode == kFilter18dBPure) {
             if constexpr (P == 1) {
-                rk4StepLane0(stage1_, x - c.feedback * y1 * k, g);
+                step<HalfCoef>(stage1_, x - c.feedback * y1 * k, c, guard);
             } else if constexpr (P == 2) {
-                rk4StepLane0(stage2_, stage1_.value[0], g);
+                step<HalfCoef>(stage2_, stage1_.value[0], c, guard);
             } else if constexpr (P == 3) {
-                rk4StepLane0(stage3_, stage2_.value[0], g);
+                step<HalfCoef>(stage3_, stage2_.value[0], c, guard);
             } else {
-                rk4StepLane0(stage4_, stage3_.value[0], g);
+                step<HalfCoef>(stage4_, stage3_.value[0], c, guard);
                 y1 = static_cast<float>(stage4_.value[0]);
                 return stage3_.value[0];
             }
         } else {
             // Lane 0 the non-linear resonant chain s1..s4, lane 1 the linear chain s5..s8.
-            const Double2 gg = c.gPair;
             if constexpr (P == 1) {
                 const Double2 feedback = Double2{block.vccFactor * c.feedback, c.feedback} *
                                          Double2{static_cast<double>(y1), static_cast<double>(y2)} * k;
-                rk4Step(stage1_, x - feedback, gg);
+                step<HalfCoef>(stage1_, x - feedback, c, guard);
             } else if constexpr (P == 2) {
-                rk4Step(stage2_, Double2{sat(S * stage1_.value[0]) * s, stage1_.value[1]}, gg);
+                step<HalfCoef>(stage2_, Double2{sat(S * stage1_.value[0]) * s, stage1_.value[1]}, c, guard);
             } else if constexpr (P == 3) {
-                rk4Step(stage3_, Double2{sat(S * stage2_.value[0]) * s, stage2_.value[1]}, gg);
+                step<HalfCoef>(stage3_, Double2{sat(S * stage2_.value[0]) * s, stage2_.value[1]}, c, guard);
             } else {
-                rk4Step(stage4_, Double2{sat(S * stage3_.value[0]) * s, stage3_.value[1]}, gg);
+                step<HalfCoef>(stage4_, Double2{sat(S * stage3_.value[0]) * s, stage3_.value[1]}, c, guard);
                 y1 = static_cast<float>(stage4_.value[0]);
                 y2 = static_cast<float>(stage4_.value[1]);
                 const double k2 = k * k;
@@ -211,6 +220,25 @@ public:
     float y2 = 0;  // last output of the linear chain
 
 private:
+    // Both chains' stages in pairs.
+    template <bool HalfCoef>
+    VEXO_ALWAYS_INLINE static void step(OnePolePair& s, Double2 x, const FilterControl& c, HalfStepGuard& guard) {
+        if constexpr (HalfCoef) {
+            rk4StepHalfCoef(s, x, c.gPair, c.gHalfPair, guard);
+        } else {
+            rk4Step(s, x, c.gPair);
+        }
+    }
+    // The resonant chain alone (modes 0 and 2).
+    template <bool HalfCoef>
+    VEXO_ALWAYS_INLINE static void step(OnePolePair& s, double x, const FilterControl& c, HalfStepGuard& guard) {
+        if constexpr (HalfCoef) {
+            rk4StepHalfCoefLane0(s, x, c.g, c.gHalfPair[0], guard);
+        } else {
+            rk4StepLane0(s, x, c.g);
+        }
+    }
+
     // Lane 0 holds s1..s4, lane 1 s5..s8.
     OnePolePair stage1_;
     OnePolePair stage2_;

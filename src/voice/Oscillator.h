@@ -71,33 +71,76 @@ struct CycleView {
     int length = 1;
 };
 
-// The cycle for a phase increment, remembering the last two increments: a held note's
-// frequency alternates between two values (the flip offsets of its smoothers), so the
-// level-map lookup with its division runs only when the pitch moves. Valid for one
-// OscillatorBlock: reset whenever the block changes.
+// The cycle for a phase increment. The level map keeps a level over many periods, so the
+// cycle of a lookup answers for every increment whose period certainly maps to the same
+// level. Two such ranges are kept: a held note, whose frequency alternates between two
+// values (the flip offsets of its smoothers) that may lie on both sides of a level's edge,
+// and most of a glide cost a few comparisons; the level-map lookup with its division runs
+// when the pitch leaves both ranges. Valid for one OscillatorBlock: reset with it whenever
+// it changes.
 class CycleCache {
 public:
     VEXO_ALWAYS_INLINE CycleView operator()(double increment, const OscillatorBlock& block) {
-        if (sameNumber(increment, increments_[0])) {
-            return cycles_[0];
+        if (increment > ranges_[0].low && increment < ranges_[0].high) {
+            return ranges_[0].cycle;
         }
-        if (sameNumber(increment, increments_[1])) {
-            return cycles_[1];
+        if (increment > ranges_[1].low && increment < ranges_[1].high) {
+            return ranges_[1].cycle;
         }
-        const WaveTableView& table = block.table;
-        const int level = table.levelMap[levelMapIndex(increment, block.mapScale, table.mapSize)];
-        increments_[1] = increments_[0];
-        cycles_[1] = cycles_[0];
-        increments_[0] = increment;
-        cycles_[0] = CycleView{table.samples + table.offsets[level], table.lengths[level]};
-        return cycles_[0];
+        ranges_[1] = ranges_[0];
+        ranges_[0] = lookup(increment, block);
+        return ranges_[0].cycle;
     }
 
-    void reset() { increments_[0] = increments_[1] = NAN; }
+    void reset() { ranges_[0] = ranges_[1] = Range{}; }
 
 private:
-    double increments_[2] = {NAN, NAN};  // NaN matches no increment
-    CycleView cycles_[2];
+    // The increments strictly between low and high map to cycle; none do at first.
+    struct Range {
+        double low = 0.0;
+        double high = 0.0;
+        CycleView cycle;
+    };
+
+    // Periods further than this from the looked-up one are not searched for the same level.
+    static constexpr int kSearchPeriods = 64;
+    // Relative margin between a range and its exact bounds, far above the rounding of the
+    // division that turns an increment into a period.
+    static constexpr double kMargin = 0x1p-40;
+
+    VEXO_NOINLINE static Range lookup(double increment, const OscillatorBlock& block) {
+        const WaveTableView& table = block.table;
+        const int level = table.levelMap[levelMapIndex(increment, block.mapScale, table.mapSize)];
+        Range range;
+        range.cycle = CycleView{table.samples + table.offsets[level], table.lengths[level]};
+        const double period = 1 / increment;
+        if (!(period >= 2.0 && period < 1e8)) {
+            return range;  // an empty range: this increment only
+        }
+        // The whole periods around this one whose map index holds the same level.
+        const int p = static_cast<int>(period);
+        int first = p;
+        while (first > 1 && p - first < kSearchPeriods && periodLevel(first - 1, block) == level) {
+            --first;
+        }
+        int last = p;
+        while (last - p < kSearchPeriods && periodLevel(last + 1, block) == level) {
+            ++last;
+        }
+        // The increments whose computed period lies from first to below last + 1.
+        range.low = (1.0 / (last + 1)) * (1 + kMargin);
+        range.high = (1.0 / first) * (1 - kMargin);
+        return range;
+    }
+
+    // The level of a whole period q, computed as levelMapIndex computes it from a period.
+    static int periodLevel(int q, const OscillatorBlock& block) {
+        const WaveTableView& table = block.table;
+        const int index = static_cast<int>(q * block.mapScale);
+        return table.levelMap[index < table.mapSize - 1 ? index : table.mapSize - 1];
+    }
+
+    Range ranges_[2];
 };
 
 class Oscillator {

@@ -108,10 +108,10 @@ public:
     // The frames of one slice, with the same samples and the same note and state updates as
     // renderFrame frame by frame. Per frame i, in this order: hooks.tick() (the step clock),
     // the voice's reading and updating of the note, bool hooks.audition(double& extra)
-    // (true when extra is to be added to the sample), hooks.write(i, sample). The write
-    // of frame i may come after the tick of frame i + 1: the filter of each frame runs
-    // interleaved with the next frame's preparation. Only valid after a beginBlock that
-    // returned true.
+    // (true when extra is to be added to the sample), hooks.write(i, sample), each in frame
+    // order. The writes of a sub-block of kBlockPassFrames frames come after its ticks and
+    // the next frame's (see renderSubBlocks). Only valid after a beginBlock that returned
+    // true.
     template <class Hooks>
     VEXO_ALWAYS_INLINE void renderSlice(NoteState& note, int frames, Hooks& hooks);
 
@@ -162,22 +162,35 @@ private:
     VEXO_ALWAYS_INLINE bool prepareAfterSilence(NoteState& note, FrameInputs& in, SilentSmoothing& silent);
     // Brings smoothed_ up to the current state.
     VEXO_ALWAYS_INLINE void catchUp(SilentSmoothing& silent);
-    // What renderInterleaved carries from one frame to the next: the inputs of the current
-    // and the next frame, whether the next frame sounds, and its audition value.
-    struct SliceState {
-        FrameInputs inputs[2];
-        bool active = false;
-        bool audition = false;
-        double extra = 0.0;
-        SilentSmoothing silent;
+    // A sub-block of a slice: each frame's inputs, prepared one frame ahead of the filter
+    // (entry n of a sub-block of n frames is the first frame of the next one), and what the
+    // stages after the filter leave of its sounding frames for the block pass.
+    struct SubBlock {
+        FrameInputs inputs[kBlockPassFrames + 1];
+        bool active[kBlockPassFrames + 1] = {};  // the frame sounds (not idle, Volume above 0)
+        bool audition[kBlockPassFrames + 1] = {};
+        double extra[kBlockPassFrames + 1] = {};  // the wave preview's sample, where audition
+        BlockPassFrames sounding;
+        double output[kBlockPassFrames] = {};  // the sounding frames' samples
+    };
+    // The states that the filter pass of a sub-block moves, to run it again.
+    struct FilterPassState {
+        LowpassFilter filter;
+        OutputStage::FrontState front;
     };
 
     template <int Mode, class Hooks>
-    VEXO_ALWAYS_INLINE void renderInterleaved(NoteState& note, int frames, Hooks& hooks);
-    // Renders silent frames from frame i on (i is silent) until one sounds; returns its index,
-    // or frames at the end of the slice.
-    template <class Hooks>
-    VEXO_NOINLINE int renderSilence(NoteState& note, int i, int frames, Hooks& hooks, SliceState& slice);
+    VEXO_ALWAYS_INLINE void renderSubBlocks(NoteState& note, int frames, Hooks& hooks);
+    // The filter pass of a sounding frame j and, in the gaps between its poles, the
+    // preparation of frame j + 1 when prepareNext.
+    template <int Mode, class Hooks>
+    VEXO_ALWAYS_INLINE void filterFrame(NoteState& note, int j, bool prepareNext, Hooks& hooks, HalfStepGuard& guard);
+    // The filter pass of the sub-block's n frames once more with the plain steps, from the
+    // states it started with.
+    template <int Mode>
+    VEXO_NOINLINE void refilter(int n, const FilterPassState& start);
+    // After the filter: the gains and the stages with state, into the block pass's frames.
+    VEXO_ALWAYS_INLINE void afterFilter(double y, const FrameInputs& in);
 
     const WaveTablePair* waveTables_ = nullptr;
     const FilterTables* filterTables_ = nullptr;
@@ -208,6 +221,7 @@ private:
     CutoffControl cutoffControl_;
     LowpassFilter filter_;
     OutputStage output_;
+    SubBlock subBlock_;
 };
 
 VEXO_ALWAYS_INLINE double VoiceEngine::renderFrame(NoteState& note) {
@@ -316,75 +330,106 @@ VEXO_ALWAYS_INLINE double VoiceEngine::outputStage(double y, const FrameInputs& 
 // The filter is a serial chain: four Runge-Kutta poles with a division each and up to three
 // clippers with another, every operation waiting for the one before, so on its own it
 // leaves most of the processor idle. Everything else in a frame is independent of it, but
-// the processor only looks a few hundred instructions ahead: with the frame's work in
-// program order, the next frame's preparation sits too far behind the filter to run beside
-// it. So the loop is software-pipelined: while the poles of frame i run, frame i + 1 is
-// prepared in the gaps between them, and frame i's output stage follows. The order of the
-// operations on every state is the same as frame by frame; only independent work moves.
+// the processor only looks a few hundred instructions ahead. So a slice runs in sub-blocks
+// of kBlockPassFrames frames, each in two passes:
+// - the filter pass, frame by frame: while the poles of frame j run, frame j + 1 is
+//   prepared in the gaps between them (step clock tick, smoothing, envelopes, oscillator,
+//   cutoff control); then frame j's gains and the stages after the filter that carry state
+//   from frame to frame (high-pass, the distortion's pre-filter);
+// - the block pass over the sub-block's sounding frames: the distortion's clipper and
+//   decimator, the wet mix and the volume, several frames at a time in vector lanes; the
+//   output clipper; the samples to the hooks.
+// The order of the operations on every state is the same as frame by frame; only
+// independent work moves. The poles step with rk4StepHalfCoef; should its guard report a
+// difference in a sub-block, the filter pass runs again with the plain steps.
 template <int Mode, class Hooks>
-VEXO_ALWAYS_INLINE void VoiceEngine::renderInterleaved(NoteState& note, int frames, Hooks& hooks) {
-    SliceState slice;
+VEXO_ALWAYS_INLINE void VoiceEngine::renderSubBlocks(NoteState& note, int frames, Hooks& hooks) {
+    SubBlock& block = subBlock_;
+    SilentSmoothing silent;
     hooks.tick();
-    slice.active = prepareFrame(note, slice.inputs[0]);
-    slice.audition = hooks.audition(slice.extra);
-    for (int i = 0; i < frames; ++i) {
-        if (!slice.active) {
-            // Silent frames have no filter to overlap; a plain loop runs them.
-            i = renderSilence(note, i, frames, hooks, slice);
-            if (i == frames) {
-                break;
+    block.active[0] = prepareFrame(note, block.inputs[0]);
+    block.audition[0] = hooks.audition(block.extra[0]);
+    for (int first = 0; first < frames; first += kBlockPassFrames) {
+        const int n = frames - first < kBlockPassFrames ? frames - first : kBlockPassFrames;
+        const bool sliceGoesOn = first + n < frames;
+        const FilterPassState start{filter_, output_.frontState()};
+        HalfStepGuard guard;
+        block.sounding.count = 0;
+        for (int j = 0; j < n; ++j) {
+            const bool prepareNext = j + 1 < n || sliceGoesOn;
+            if (block.active[j]) {
+                filterFrame<Mode>(note, j, prepareNext, hooks, guard);
+            } else if (prepareNext) {
+                hooks.tick();
+                block.active[j + 1] = prepareAfterSilence(note, block.inputs[j + 1], silent);
+                block.audition[j + 1] = hooks.audition(block.extra[j + 1]);
             }
         }
-        const FrameInputs& current = slice.inputs[i & 1];
-        FrameInputs& next = slice.inputs[(i + 1) & 1];
-        const bool currentAudition = slice.audition;
-        const double currentExtra = slice.extra;
-        const bool more = i + 1 < frames;
+        if (!guard.exact()) {
+            refilter<Mode>(n, start);
+        }
 
-        filter_.pole<1, Mode>(current.oscillator, current.control, filterBlock_);
-        bool active = false;
-        if (more) {
-            hooks.tick();
-            active = prepareStart(note);
+        output_.finishFrames(block.sounding, block.output, outputBlock_);
+        for (int j = 0, k = 0; j < n; ++j) {
+            double sample = block.active[j] ? block.output[k++] : 0.0;
+            if (block.audition[j]) {
+                sample += block.extra[j];
+            }
+            hooks.write(first + j, sample);
         }
-        filter_.pole<2, Mode>(current.oscillator, current.control, filterBlock_);
-        if (active) {
-            envelopes_.update(note, envelopeBlock_);
-        }
-        filter_.pole<3, Mode>(current.oscillator, current.control, filterBlock_);
-        if (active) {
-            prepareOscillator(note, next);
-        }
-        const double y = filter_.pole<4, Mode>(current.oscillator, current.control, filterBlock_);
-        if (active) {
-            prepareControl(note, next);
-        }
-        slice.active = active;
-
-        double sample = outputStage(y, current);
-        if (currentAudition) {
-            sample += currentExtra;
-        }
-        hooks.write(i, sample);
-        if (more) {
-            slice.audition = hooks.audition(slice.extra);
-        }
+        block.inputs[0] = block.inputs[n];
+        block.active[0] = block.active[n];
+        block.audition[0] = block.audition[n];
+        block.extra[0] = block.extra[n];
     }
-    catchUp(slice.silent);
+    catchUp(silent);
 }
 
-template <class Hooks>
-VEXO_NOINLINE int VoiceEngine::renderSilence(NoteState& note, int i, int frames, Hooks& hooks, SliceState& slice) {
-    for (;;) {
-        hooks.write(i, slice.audition ? 0.0 + slice.extra : 0.0);
-        if (++i == frames) {
-            return i;
-        }
+template <int Mode, class Hooks>
+VEXO_ALWAYS_INLINE void VoiceEngine::filterFrame(NoteState& note, int j, bool prepareNext, Hooks& hooks,
+                                                 HalfStepGuard& guard) {
+    SubBlock& block = subBlock_;
+    const FrameInputs& current = block.inputs[j];
+    FrameInputs& next = block.inputs[j + 1];
+    filter_.pole<1, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    bool active = false;
+    if (prepareNext) {
         hooks.tick();
-        slice.active = prepareAfterSilence(note, slice.inputs[i & 1], slice.silent);
-        slice.audition = hooks.audition(slice.extra);
-        if (slice.active) {
-            return i;
+        active = prepareStart(note);
+    }
+    filter_.pole<2, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    if (active) {
+        envelopes_.update(note, envelopeBlock_);
+    }
+    filter_.pole<3, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    if (active) {
+        prepareOscillator(note, next);
+    }
+    const double y = filter_.pole<4, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    if (active) {
+        prepareControl(note, next);
+    }
+    afterFilter(y, current);
+    if (prepareNext) {
+        block.active[j + 1] = active;
+        block.audition[j + 1] = hooks.audition(block.extra[j + 1]);
+    }
+}
+
+VEXO_ALWAYS_INLINE void VoiceEngine::afterFilter(double y, const FrameInputs& in) {
+    const FrontValues front = output_.front(OutputStage::applyGains(y, in.gains), in.drive, outputBlock_);
+    subBlock_.sounding.add(front, in.drive, in.distortion, in.volume2);
+}
+
+template <int Mode>
+VEXO_NOINLINE void VoiceEngine::refilter(int n, const FilterPassState& start) {
+    filter_ = start.filter;
+    output_.setFrontState(start.front);
+    subBlock_.sounding.count = 0;
+    for (int j = 0; j < n; ++j) {
+        if (subBlock_.active[j]) {
+            const FrameInputs& in = subBlock_.inputs[j];
+            afterFilter(filter_.process<Mode>(in.oscillator, in.control, filterBlock_), in);
         }
     }
 }
@@ -396,13 +441,13 @@ VEXO_ALWAYS_INLINE void VoiceEngine::renderSlice(NoteState& note, int frames, Ho
     }
     switch (filterBlock_.mode) {
         case kFilter24dB:
-            renderInterleaved<kFilter24dB>(note, frames, hooks);
+            renderSubBlocks<kFilter24dB>(note, frames, hooks);
             break;
         case kFilter18dBPure:
-            renderInterleaved<kFilter18dBPure>(note, frames, hooks);
+            renderSubBlocks<kFilter18dBPure>(note, frames, hooks);
             break;
         default:
-            renderInterleaved<kFilter18dBEmulated>(note, frames, hooks);
+            renderSubBlocks<kFilter18dBEmulated>(note, frames, hooks);
             break;
     }
 }

@@ -1,8 +1,10 @@
 // Numeric building blocks shared by every stage of the voice.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -83,10 +85,83 @@ VEXO_ALWAYS_INLINE void rk4StepLane0(OnePolePair& s, double x, double c) {
     s.flip[0] = lane.flip;
 }
 
-// x and y are the same number with the same sign: unlike ==, +0 does not match -0, which
-// some functions tell apart (1 / x). A NaN matches nothing, so it is always recomputed.
-VEXO_ALWAYS_INLINE bool sameNumber(double x, double y) {
-    return x == y && std::signbit(x) == std::signbit(y);
+// Watches the differences d that rk4StepHalfCoef steps with. Its halvings (c / 2) d equal
+// rk4Step's (c d) / 2 bit for bit unless c d / 2 falls below the normal range or c d
+// overflows; for stage coefficients c between 2^-100 and 1.4 neither can happen while every
+// non-zero |d| lies within 2^-900..2^900 (the second halving's operand, d - (c / 2) d, then
+// lies within 0.3 |d|..|d|). A NaN d gives the same NaN both ways and is not counted.
+class HalfStepGuard {
+public:
+    static constexpr double kSmallest = 0x1p-900;
+    static constexpr double kLargest = 0x1p900;
+    static constexpr double kCoefMin = 0x1p-100;
+    static constexpr double kCoefMax = 1.4;
+
+    VEXO_ALWAYS_INLINE void note(Double2 d) {
+#if defined(__SSE2__)
+        // min and max return their second operand when the first is a NaN.
+        const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), (__m128d)d);
+        smallest_ = (Double2)_mm_min_pd(magnitude, (__m128d)smallest_);
+        largest_ = (Double2)_mm_max_pd(magnitude, (__m128d)largest_);
+#else
+        for (int i = 0; i < 2; ++i) {
+            const double magnitude = std::fabs(d[i]);
+            smallest_[i] = magnitude < smallest_[i] ? magnitude : smallest_[i];
+            largest_[i] = magnitude > largest_[i] ? magnitude : largest_[i];
+        }
+#endif
+    }
+    // d in lane 0; lane 1 is not stepped.
+    VEXO_ALWAYS_INLINE void note(double d) {
+        note(Double2{d, 1.0});
+    }
+
+    // Every d noted lay in the range (a d of exactly 0 did not: the halvings agree for it
+    // too, but it is too rare to be worth telling apart).
+    bool exact() const {
+        return smallest_[0] >= kSmallest && smallest_[1] >= kSmallest && largest_[0] <= kLargest &&
+               largest_[1] <= kLargest;
+    }
+
+private:
+    Double2 smallest_ = {INFINITY, INFINITY};
+    Double2 largest_ = {0.0, 0.0};
+};
+
+// rk4Step with its two halvings k1 / 2 and k2 / 2 taken as (c / 2) d and (c / 2) (d - k1 / 2):
+// each then runs beside the multiplication by c instead of after it, which shortens the
+// chain from x to the new value by two multiplications. halfC is c / 2. Bit for bit the same
+// as rk4Step while the guard stays exact.
+VEXO_ALWAYS_INLINE void rk4StepHalfCoef(OnePolePair& s, Double2 x, Double2 c, Double2 halfC, HalfStepGuard& guard) {
+    const Double2 d = x + s.flip - s.value;
+    guard.note(d);
+    const Double2 k1 = c * d;
+    const Double2 e2 = d - halfC * d;
+    const Double2 k2 = c * e2;
+    const Double2 k3 = c * (d - halfC * e2);
+    const Double2 k4 = c * (d - k3);
+    s.value += (k1 + 2 * k2 + 2 * k3 + k4) / 6;
+    s.flip = -s.flip;
+}
+
+// rk4StepHalfCoef on lane 0 alone; lane 1 keeps its state.
+VEXO_ALWAYS_INLINE void rk4StepHalfCoefLane0(OnePolePair& s, double x, double c, double halfC, HalfStepGuard& guard) {
+    const double d = x + s.flip[0] - s.value[0];
+    guard.note(d);
+    const double k1 = c * d;
+    const double e2 = d - halfC * d;
+    const double k2 = c * e2;
+    const double k3 = c * (d - halfC * e2);
+    const double k4 = c * (d - k3);
+    s.value[0] += (k1 + 2 * k2 + 2 * k3 + k4) / 6;
+    s.flip[0] = -s.flip[0];
+}
+
+// x and y have the same bits. A function of x gives the same result for both, so a result
+// kept for y answers for x (unlike ==, +0 does not match -0, which some functions tell
+// apart, and a NaN matches only a NaN of the same bits).
+VEXO_ALWAYS_INLINE bool sameBits(double x, double y) {
+    return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
 }
 
 // rk4Step(s, x, 1) on a state first set to x. The result depends on x and the flip offset
@@ -96,7 +171,7 @@ class SnapStep {
 public:
     VEXO_ALWAYS_INLINE void operator()(OnePole& s, double x) {
         const int i = s.flip > 0.0 ? 1 : 0;
-        if (sameNumber(x, targets_[i]) && s.flip == flips_[i]) {
+        if (sameBits(x, targets_[i]) && s.flip == flips_[i]) {
             s.value = values_[i];
             s.flip = -s.flip;
             return;
@@ -109,8 +184,8 @@ public:
     }
 
 private:
-    double targets_[2] = {NAN, NAN};  // NaN matches no target
-    double flips_[2] = {0.0, 0.0};
+    double targets_[2] = {0.0, 0.0};
+    double flips_[2] = {0.0, 0.0};  // a flip offset is never 0: no entry matches before it is set
     double values_[2] = {0.0, 0.0};
 };
 
@@ -146,6 +221,14 @@ VEXO_ALWAYS_INLINE Double2 sat(Double2 v) {
     return c * (c * c + 27.0) / (9.0 * c * c + 27.0);
 }
 
+// sat for loops that the compiler vectorises: the same clamp written as selects, which
+// vector code turns into max and min (a NaN passes through as with sat).
+VEXO_ALWAYS_INLINE double satSelect(double v) {
+    const double low = v < -3.0 ? -3.0 : v;
+    const double c = low > 3.0 ? 3.0 : low;
+    return c * (c * c + 27.0) / (9.0 * c * c + 27.0);
+}
+
 // F(x) that keeps the results of its last two arguments. A settled smoother alternates
 // between two values (its flip offset), so a function of it is then reused, exactly,
 // rather than recomputed every sample. F is a stateless function object.
@@ -153,10 +236,10 @@ template <class F>
 class TwoResultCache {
 public:
     VEXO_ALWAYS_INLINE double operator()(double x) {
-        if (sameNumber(x, arguments_[0])) {
+        if (sameBits(x, arguments_[0])) {
             return results_[0];
         }
-        if (sameNumber(x, arguments_[1])) {
+        if (sameBits(x, arguments_[1])) {
             return results_[1];
         }
         arguments_[1] = arguments_[0];
@@ -167,8 +250,9 @@ public:
     }
 
 private:
-    double arguments_[2] = {NAN, NAN};  // NaN matches no argument
-    double results_[2] = {NAN, NAN};
+    // Every entry is a real pair, so any argument may match it.
+    double arguments_[2] = {0.0, 0.0};
+    double results_[2] = {F{}(0.0), F{}(0.0)};
 };
 
 struct PowerOfTwo {

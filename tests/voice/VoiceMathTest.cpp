@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "voice/Envelopes.h"
 #include "voice/FilterTables.h"
@@ -27,6 +29,43 @@ TEST(OnePole, Rk4StepIntegratesFourStages) {
     // k1 = 0.500005, k2 = 0.37500375, k3 = 0.4062540625, k4 = 0.29687796875.
     EXPECT_NEAR(s.value, 2.35939859375 / 6, 1e-15);
     EXPECT_DOUBLE_EQ(s.flip, -1e-5);
+}
+
+// rk4StepHalfCoef against rk4Step on both lanes: the same bits wherever the guard stays
+// exact, and a reported difference where the halvings differ (c d / 2 below the normal range).
+TEST(HalfStepGuard, TheFastStepEqualsThePlainOneWhereverTheGuardVouches) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double differences[] = {1e-5,   -3e-3, 0.25, -1.7, 123.0, 0x1p-899, -0x1p899, 7e-310,
+                                  1e-300, 1e300, 0.0,  -0.0, inf,   -inf,     NAN};
+    for (const double c : {0.0044, 0.37, 0.9, 1.4}) {
+        for (const double d : differences) {
+            // With value and flip 0 the step's own difference is the input.
+            OnePolePair plain;
+            plain.flip = Double2{0.0, 0.0};
+            OnePolePair fast = plain;
+            rk4Step(plain, Double2{d, -d}, Double2{c, c});
+            HalfStepGuard guard;
+            rk4StepHalfCoef(fast, Double2{d, -d}, Double2{c, c}, Double2{c / 2, c / 2}, guard);
+            const bool inRange = std::isnan(d) || (std::fabs(d) >= 0x1p-900 && std::fabs(d) <= 0x1p900);
+            EXPECT_EQ(guard.exact(), inRange) << c << " " << d;
+            const bool same = std::memcmp(&plain.value, &fast.value, sizeof plain.value) == 0;
+            if (guard.exact()) {
+                EXPECT_TRUE(same) << c << " " << d;
+            }
+            if (c == 0.37 && d == 7e-310) {
+                EXPECT_FALSE(same);  // the case the guard is there for
+            }
+        }
+    }
+    // The scalar form on lane 0 agrees with lane 0 of the pair.
+    OnePolePair pair;
+    OnePolePair lane;
+    HalfStepGuard guard;
+    rk4StepHalfCoef(pair, Double2{0.3, 7.0}, Double2{0.2, 0.2}, Double2{0.1, 0.1}, guard);
+    rk4StepHalfCoefLane0(lane, 0.3, 0.2, 0.1, guard);
+    EXPECT_EQ(lane.value[0], pair.value[0]);
+    EXPECT_EQ(lane.value[1], 0.0);
+    EXPECT_TRUE(guard.exact());
 }
 
 TEST(OnePole, CoefReachesTenPercentOfTheTargetInItsTime) {
@@ -112,6 +151,7 @@ TEST(PowerOfTwoCache, ReturnsExactPowersForRepeatedAndNewArguments) {
 TEST(FilterTables, CutoffCurveAndItsLimit) {
     const FilterTables& t = filterTables();
     EXPECT_NEAR(t.cutoff[0], 148.4131591025766 / 22050 - 0.0015, 1e-8);
+    EXPECT_GE(t.cutoff[0], kCutoffCurveMinimum);
     EXPECT_NEAR(t.cutoff[1024], 22026.465794806718 / 22050 - 0.0015, 1e-7);
     EXPECT_LT(t.cutoff[1024], 1.0f);
     EXPECT_EQ(t.cutoff[1025], 1.0f);  // exp(10.0049) / 22050 - 0.0015 > 1

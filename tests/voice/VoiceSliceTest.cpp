@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "TestWaveTables.h"
+#include "config/Settings.h"
+#include "sequencer/StepClock.h"
 #include "voice/VoiceEngine.h"
 #include "voice/WaveTableBuilder.h"
 #include "voice/WaveTables.h"
@@ -237,6 +240,194 @@ TEST(VoiceSlice, VolumeZeroAndEmptySlices) {
     EXPECT_EQ(note.oscPhase, 0.0f);
 }
 
+// A filter driven past every bound (no clipper, a feedback gain of 1e30) makes the fast
+// poles' guard fail, so each sub-block runs its filter again with the plain steps; the
+// samples, infinities and NaNs included, stay those of frame-by-frame rendering.
+TEST(VoiceSlice, AnOverflowingFilterRendersTheSameBits) {
+    VoiceSetup setup = setups()[8];  // mode 2
+    setup.options.tm4 = 1e30f;
+    setup.controls.resonance = 1.0f;
+    const std::vector<int> slices = {40, 33, 500, 7, 64};
+    VoiceEngine byFrames;
+    VoiceEngine bySlices;
+    byFrames.setWaveTables(&test::testWaveTables());
+    bySlices.setWaveTables(&test::testWaveTables());
+    NoteState noteA;
+    NoteState noteB;
+    SmoothedStates smoothedA;
+    SmoothedStates smoothedB;
+    const std::vector<double> a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
+    const std::vector<double> b = renderBySlices(setup, slices, noteB, bySlices, smoothedB);
+    ASSERT_EQ(a.size(), b.size());
+    std::size_t nonFinite = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i << ": " << a[i] << " against " << b[i];
+        nonFinite += std::isfinite(a[i]) ? 0 : 1;
+    }
+    EXPECT_GT(nonFinite, 0u);
+}
+
+// --- Random patterns through the step clock, every instruction set the build may use
+
+struct NoMidi : MidiOutput {
+    void queueMidi(int, int, int, int) override {}
+    bool sendMidiNow(int, int, int, int) override { return true; }
+};
+
+// A voice clocked by the real step clock from a random pattern, with random settings.
+struct ClockedVoice {
+    PatternBank bank;
+    Settings settings;
+    NoteState note;
+    NoMidi midi;
+    StepClock clock{bank, settings, note, midi};
+    VoiceEngine engine;
+    std::vector<double> out;
+    int ticks = 0;
+
+    // Slice hooks: the clock's tick, a wave-preview value on every seventh frame.
+    void tick() {
+        clock.tick();
+        ++ticks;
+    }
+    bool audition(double& extra) {
+        if (ticks % 7 != 0) {
+            return false;
+        }
+        extra = 1e-3 * (ticks % 11);
+        return true;
+    }
+    void write(int, double sample) { out.push_back(sample); }
+};
+
+// Random settings, a random pattern at a random tempo, and slices of random sizes with the
+// knobs moving and the clock starting or stopping between them.
+struct RandomSession {
+    float rate = 44100.0f;
+    VoiceOptions options;
+    Pattern pattern;
+    double tempo = 120.0;
+    std::vector<VoiceControls> controls;  // per slice
+    std::vector<int> slices;
+    std::vector<int> events;  // before each slice: 0 none, 1 start, 2 stop
+
+    explicit RandomSession(std::mt19937& random) {
+        auto pick = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(random); };
+        auto unit = [&] { return std::uniform_real_distribution<float>(0.0f, 1.0f)(random); };
+        const float rates[] = {22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f};
+        rate = rates[pick(0, 4)];
+        options.filterMode = pick(0, 2);
+        options.vcaNoise = pick(0, 1);
+        options.vcaLeveling = pick(0, 1);
+        options.outputClipping = pick(0, 1);
+        options.envmodKnob = pick(0, 1);
+        options.tm3 = unit();
+        options.tm6 = unit();
+        options.smoothSpeed = pick(0, 1) ? 0.002f : 0.5f * unit();
+        options.activeClocks = pick(0, 1) ? 88200 : pick(200, 4000);
+        tempo = 60 + 180 * unit();
+        pattern.setLength(pick(1, 16));
+        pattern.setShuffle(pick(0, 1) ? pick(0, 127) : 0);
+        pattern.setTriplet(pick(0, 3) == 0);
+        for (int i = 0; i < kMaxSteps; ++i) {
+            pattern.setStep(i, Step{static_cast<std::uint8_t>(pick(0, 31)), static_cast<std::uint8_t>(pick(0, 63))});
+        }
+        VoiceControls c;
+        float* knobs[] = {&c.tune,  &c.cutoff, &c.resonance,  &c.envMod,         &c.decay,          &c.accent,
+                          &c.drive, &c.volume, &c.distortion, &c.distortionType, &c.highpassFilter, &c.waveform};
+        for (int n = pick(5, 60); n > 0; --n) {
+            const int knob = pick(0, 11);
+            *knobs[knob] = knob >= 9 ? static_cast<float>(pick(0, 1)) : (pick(0, 5) == 0 ? 0.0f : unit());
+            controls.push_back(c);
+            slices.push_back(pick(0, 2) == 0 ? pick(1, 40) : pick(100, 3000));
+            events.push_back(controls.size() == 1 ? 1 : (pick(0, 7) == 0 ? pick(1, 2) : 0));
+        }
+    }
+
+    // Renders every slice, each with render(engine, note, frames, hooks) after its event.
+    template <class Render>
+    void play(ClockedVoice& v, Render render) const {
+        v.engine.setWaveTables(&test::testWaveTables());
+        v.bank.pattern(0) = pattern;
+        v.clock.setTempo(tempo, rate);
+        for (std::size_t slice = 0; slice < slices.size(); ++slice) {
+            if (events[slice] == 1) {
+                v.clock.start();
+            } else if (events[slice] == 2) {
+                v.clock.stop();
+            }
+            ASSERT_TRUE(v.engine.beginBlock(rate, controls[slice], options));
+            render(v.engine, v.note, slices[slice], v);
+        }
+    }
+};
+
+using SliceRenderer = void (*)(VoiceEngine&, NoteState&, int, ClockedVoice&);
+
+void renderSliceBaseline(VoiceEngine& engine, NoteState& note, int frames, ClockedVoice& hooks) {
+    engine.renderSlice(note, frames, hooks);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The renderer compiled as the plug-in's AVX2 and AVX-512 copies are.
+__attribute__((target("avx2"))) void renderSliceAvx2(VoiceEngine& engine, NoteState& note, int frames,
+                                                     ClockedVoice& hooks) {
+    engine.renderSlice(note, frames, hooks);
+}
+__attribute__((target("arch=x86-64-v4"))) void renderSliceAvx512(VoiceEngine& engine, NoteState& note, int frames,
+                                                                 ClockedVoice& hooks) {
+    engine.renderSlice(note, frames, hooks);
+}
+#endif
+
+// The slice renderers this processor can run, by name.
+std::vector<std::pair<const char*, SliceRenderer>> sliceRenderers() {
+    std::vector<std::pair<const char*, SliceRenderer>> renderers = {{"x86-64 baseline", &renderSliceBaseline}};
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx2")) {
+        renderers.emplace_back("AVX2", &renderSliceAvx2);
+    }
+    if (__builtin_cpu_supports("x86-64-v4")) {
+        renderers.emplace_back("AVX-512", &renderSliceAvx512);
+    }
+#endif
+    return renderers;
+}
+
+TEST(VoiceSlice, RandomPatternsSettingsAndSlicesMatchFrameByFrameOnEveryInstructionSet) {
+    std::mt19937 random(1600);
+    for (int n = 0; n < 12; ++n) {
+        const RandomSession session(random);
+        ClockedVoice byFrames;
+        session.play(byFrames, [](VoiceEngine& engine, NoteState& note, int frames, ClockedVoice& v) {
+            for (int i = 0; i < frames; ++i) {
+                v.tick();
+                double sample = engine.renderFrame(note);
+                double extra = 0.0;
+                if (v.audition(extra)) {
+                    sample += extra;
+                }
+                v.write(i, sample);
+            }
+        });
+        for (const auto& [name, render] : sliceRenderers()) {
+            SCOPED_TRACE(testing::Message() << "session " << n << ", " << name);
+            ClockedVoice bySlices;
+            session.play(bySlices, render);
+            ASSERT_EQ(byFrames.out.size(), bySlices.out.size());
+            for (std::size_t i = 0; i < byFrames.out.size(); ++i) {
+                ASSERT_TRUE(sameBits(byFrames.out[i], bySlices.out[i]))
+                    << "frame " << i << ": " << byFrames.out[i] << " against " << bySlices.out[i];
+            }
+            for (int s = 1; s <= 8; ++s) {
+                EXPECT_TRUE(sameBits(byFrames.engine.filter().stage(s).value, bySlices.engine.filter().stage(s).value));
+            }
+            EXPECT_EQ(byFrames.note.oscPhase, bySlices.note.oscPhase);
+            EXPECT_EQ(byFrames.clock.stepIndex, bySlices.clock.stepIndex);
+        }
+    }
+}
+
 // The clipper as defined: -1 below -3, +1 above 3, the rational curve between.
 double satReference(double v) {
     if (v < -3.0) {
@@ -268,11 +459,13 @@ TEST(Sat, ClampedCurveMatchesTheDefinitionBitForBit) {
     }
     for (const double v : values) {
         EXPECT_TRUE(sameBits(sat(v), satReference(v))) << v;
+        EXPECT_TRUE(sameBits(satSelect(v), satReference(v))) << v;
         const Double2 pair = sat(Double2{v, -v});
         EXPECT_TRUE(sameBits(pair[0], satReference(v))) << v;
         EXPECT_TRUE(sameBits(pair[1], satReference(-v))) << v;
     }
     EXPECT_TRUE(std::isnan(sat(NAN)));
+    EXPECT_TRUE(std::isnan(satSelect(NAN)));
     EXPECT_TRUE(std::isnan(sat(Double2{NAN, 0.5})[0]));
     EXPECT_EQ(sat(Double2{NAN, 0.5})[1], satReference(0.5));
 }
@@ -293,21 +486,30 @@ TEST(SnapStep, EqualsTheStepItReplaces) {
     }
 }
 
+// The cached cycle is the level map's for every increment: held and alternating ones, a
+// glide over many levels in both directions (each range edge crossed), and odd values.
 TEST(CycleCache, ReturnsTheCycleOfTheLevelMap) {
     const WaveTableData& data = test::testWaveTables().saw.data;
     OscillatorBlock block;
     block.table = WaveTableView::of(data);
     block.mapScale = kLevelMapScales[0];
     CycleCache cache;
-    // +0 and -0 select different ends of the map and must not answer for each other.
-    const double increments[] = {0.0025, 0.0026, 0.0025, 0.0026, 0.0025, 0.01, 0.0026,
-                                 0.0025, NAN,    0.0,    -0.0,   0.0,    -1.0, 0.01};
+    cache.reset();
+    std::vector<double> increments = {0.0025, 0.0026, 0.0025, 0.0026, 0.0025, 0.01, 0.0026, 0.0025, NAN,
+                                      0.0,    -0.0,   0.0,    -1.0,   0.01,   0.5,  2.0,    1e-9,   1e-12};
+    for (double f = 20.0; f < 8000.0; f *= 1.003) {
+        increments.push_back(f / 44100.0);
+        increments.push_back(std::nextafter(f / 44100.0, 1.0));
+    }
+    for (double f = 8000.0; f > 20.0; f /= 1.005) {
+        increments.push_back(f / 44100.0);
+    }
     for (const double increment : increments) {
         const int level =
             data.levelMap[static_cast<std::size_t>(levelMapIndex(increment, block.mapScale, data.mapSize()))];
         const CycleView cycle = cache(increment, block);
-        EXPECT_EQ(cycle.samples, data.samples.data() + data.offsets[static_cast<std::size_t>(level)]) << increment;
-        EXPECT_EQ(cycle.length, data.lengths[static_cast<std::size_t>(level)]) << increment;
+        ASSERT_EQ(cycle.samples, data.samples.data() + data.offsets[static_cast<std::size_t>(level)]) << increment;
+        ASSERT_EQ(cycle.length, data.lengths[static_cast<std::size_t>(level)]) << increment;
     }
     // A new block (here the square set) must not be answered from the old one.
     const WaveTableData& square = test::testWaveTables().square.data;
