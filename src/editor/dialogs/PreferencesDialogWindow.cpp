@@ -71,7 +71,7 @@ CControl* PreferencesDialogWindow::control(int id) const {
 }
 
 void PreferencesDialogWindow::build() {
-    CFrame& frame = this->frame();
+    DialogFrame& frame = this->frame();
     const auto keep = [this, &frame](CControl* control) {
         frame.addView(control);
         controls_[control->getTag()] = control;
