@@ -16,6 +16,7 @@
 #include "editor/controls/SkinKnob.h"
 #include "editor/controls/SplashView.h"
 #include "editor/controls/SpriteView.h"
+#include "editor/dialogs/FallbackDialogs.h"
 #include "editor/skin/SkinElements.h"
 #include "editor/skin/SkinSelection.h"
 #include "gui/Controls.h"
@@ -155,6 +156,8 @@ bool BassEditor::open(void* parentWindow) {
     refresh();
     getFrame()->redrawAll();
     plugin_.requestEditorRefresh();
+    dialogs_.attach(*getFrame(), reinterpret_cast<unsigned long>(parentWindow), isOffscreen());
+    desktop().setFallbackDialogs(makeFallbackDialogs(dialogs_));
     if (!isOffscreen()) {
         keeper_.start(lock_, [this] { runIdle(); });
     }
@@ -168,6 +171,10 @@ void BassEditor::close() {
     if (desktop_) {
         desktop_->cancelAll();
     }
+    if (clipboard_) {
+        clipboard_->cancelRequests();
+    }
+    dialogs_.detach();
     writeGuiSettings();
     std::fill(controls_.begin(), controls_.end(), nullptr);
     learnLabels_.clear();
@@ -531,8 +538,12 @@ void BassEditor::runIdle() {
     if (desktop_) {
         desktop_->poll();
     }
+    if (clipboard_) {
+        clipboard_->poll();
+    }
 
     const std::uint32_t tick = now();
+    dialogs_.idle(tick);
     if (midiActivity_.exchange(false, std::memory_order_relaxed) && control<CControl>(kMidiLed) != nullptr) {
         setControlValue(kMidiLed, 1.0f);
         midiLedStamp_ = tick;

@@ -14,9 +14,11 @@
 
 #include "editor/GuiConfig.h"
 #include "editor/IdleKeeper.h"
+#include "editor/dialogs/DialogHost.h"
 #include "editor/skin/SkinDefinition.h"
 #include "gui/Control.h"
 #include "gui/GUIEditor.h"
+#include "platform/Clipboard.h"
 #include "platform/Desktop.h"
 
 namespace vexo {
@@ -115,8 +117,12 @@ public:
 
     // Message boxes, file choosers and launching, created on first use.
     DesktopServices& desktop();
+    // The clipboard the Analyze Pattern dialog copies to and pastes from.
+    Clipboard& clipboard();
     // Tests answer dialogs through a scripted desktop.
     void setDesktop(std::unique_ptr<DesktopServices> desktop);
+    // The open dialogs; while one is open the panel takes no input.
+    DialogHost& dialogs() { return dialogs_; }
 
     // Tests drive time through this instead of the system tick count.
     void setTickSource(std::function<std::uint32_t()> source) { ticks_ = std::move(source); }
@@ -200,6 +206,9 @@ private:
     std::vector<CControl*> controls_;
     std::vector<std::pair<LearnLabel*, int>> learnLabels_;
     std::unique_ptr<DesktopServices> desktop_;
+    std::unique_ptr<Clipboard> clipboard_;
+    // After the desktop: goes first, answering its dialogs' callbacks while the desktop exists.
+    DialogHost dialogs_;
 
     bool open_ = false;
     bool refreshPending_ = false;

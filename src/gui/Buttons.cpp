@@ -176,7 +176,7 @@ void CTextEdit::draw(CDrawContext& context) {
         context.setFillColor(backColor_);
         context.drawRect(rect, CDrawStyle::kDrawFilled);
     }
-    context.setFont(kSmallFontHeight);
+    context.setFont(fontHeight_);
     context.setFontColor(fontColor_);
     const int inset = align_ == CHoriTxtAlign::kCenterText ? 0 : kTextInsetPixels;
     context.drawString(text_, CRect(rect.left + inset, rect.top, rect.right - inset, rect.bottom), align_);

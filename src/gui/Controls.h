@@ -113,6 +113,8 @@ public:
     void setFontColor(const CColor& color) { fontColor_ = color; }
     void setBackColor(const CColor& color) { backColor_ = color; }
     void setHoriAlign(CHoriTxtAlign align) { align_ = align; }
+    // Text height in pixels (the small font unless set).
+    void setFontHeight(double pixels) { fontHeight_ = pixels; }
     void draw(CDrawContext& context) override;
 
 private:
@@ -120,6 +122,7 @@ private:
     CColor fontColor_ = kWhiteCColor;
     CColor backColor_ = kTransparentCColor;
     CHoriTxtAlign align_ = CHoriTxtAlign::kLeftText;
+    double fontHeight_ = kSmallFontHeight;
 };
 
 }  // namespace vexo

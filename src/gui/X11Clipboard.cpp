@@ -3,11 +3,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <climits>
 #include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,9 @@ constexpr long kMaxReadUnits = 1L << 24;
 // Room for the request header of XChangeProperty, in bytes.
 constexpr long kRequestHeaderBytes = 64;
 constexpr const char* kPropertyName = "VEXO_CLIPBOARD";
+// Longest wait for a clipboard manager to take our text when we close.
+constexpr std::uint32_t kHandOverTimeoutMs = 500;
+constexpr std::chrono::milliseconds kHandOverPollInterval{2};
 
 // Error trapping: see the top of X11Platform.cpp for the reasons. Our handlers are installed
 // only around our own calls; errors of our connection are counted, others go to the handler
@@ -170,11 +175,13 @@ struct X11Clipboard::Connection {
     // The conversion asked of the owner: its target, or 0 when none is outstanding.
     Atom converting = 0;
     std::uint32_t askedAt = 0;
-    // An answer known without asking (our own text, no owner), delivered by the next poll.
+    // The answer for the waiting callbacks, delivered by the next poll: known without asking
+    // (our own text, no owner) or received from the owner.
     std::optional<std::optional<std::string>> ready;
     std::function<std::uint32_t()> ticks;
 
     ~Connection() {
+        handOver();
         if (display != nullptr) {
             ErrorTrap trap(display, errors, broken, false);
             if (window != 0 && !broken) {
@@ -188,6 +195,7 @@ struct X11Clipboard::Connection {
     bool usable() const { return display != nullptr && !broken; }
 
     void serve(const XSelectionRequestEvent& request);
+    void handOver();
     bool putText(Window requestor, Atom destination, Atom target);
     void ask(Atom target);
     void received(const XSelectionEvent& event);
@@ -313,12 +321,41 @@ void X11Clipboard::poll() {
     }
     if (c.converting != 0 && (!c.usable() || c.now() - c.askedAt >= kRequestTimeoutMs)) {
         c.converting = 0;
-        c.answer(std::nullopt);
+        c.ready = std::optional<std::string>();
     }
+    // After the trap: the callbacks may do anything, and the trap's lock is process-wide.
     if (c.ready) {
         std::optional<std::string> text = std::move(*c.ready);
         c.ready.reset();
         c.answer(std::move(text));
+    }
+}
+
+// Our text would go with our window: a clipboard manager, when one runs, is asked to keep
+// it (SAVE_TARGETS), and its requests are served until it says it is done.
+void X11Clipboard::Connection::handOver() {
+    if (!owned || !usable()) {
+        return;
+    }
+    ErrorTrap trap(display, errors, broken, false);
+    const Atom manager = XInternAtom(display, "CLIPBOARD_MANAGER", False);
+    if (XGetSelectionOwner(display, manager) == None || XGetSelectionOwner(display, clipboardAtom) != window) {
+        return;
+    }
+    XConvertSelection(display, manager, XInternAtom(display, "SAVE_TARGETS", False), None, window, CurrentTime);
+    XFlush(display);
+    const std::uint32_t start = now();
+    while (!broken && now() - start < kHandOverTimeoutMs) {
+        while (!broken && XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == SelectionRequest) {
+                serve(event.xselectionrequest);
+            } else if (event.type == SelectionNotify && event.xselection.selection == manager) {
+                return;
+            }
+        }
+        std::this_thread::sleep_for(kHandOverPollInterval);
     }
 }
 
@@ -382,12 +419,12 @@ void X11Clipboard::Connection::received(const XSelectionEvent& event) {
             ask(XA_STRING);
         } else {
             converting = 0;
-            answer(std::nullopt);
+            ready = std::optional<std::string>();
         }
         return;
     }
     converting = 0;
-    answer(readProperty());
+    ready = readProperty();
 }
 
 std::optional<std::string> X11Clipboard::Connection::readProperty() {

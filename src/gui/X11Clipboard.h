@@ -7,7 +7,9 @@
 // property of our window and reads it when the answer arrives in poll(); an owner that does
 // not answer within kRequestTimeoutMs counts as no text. Text larger than one request
 // (several hundred kilobytes; patterns are below one) is neither served nor read, as the
-// incremental transfer protocol is not spoken.
+// incremental transfer protocol is not spoken. Our text lives as long as this object: when
+// it goes while the selection is ours, a running clipboard manager is asked to keep the text
+// (waiting for it at most half a second).
 //
 // X errors of our requests (a requestor window that went away) are trapped for the
 // duration of each call; a broken connection never ends the host process, it only turns

@@ -2,11 +2,17 @@
 #include <new>
 
 #include "editor/EditorPlugin.h"
+#include "gui/LibraryPinning.h"
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 
 // Older hosts look the entry point up as "main".
 extern "C" __attribute__((visibility("default"))) AEffect* vexoMainAlias(audioMasterCallback audioMaster) asm("main");
+
+// Runs when the host loads the module, before any plug-in object exists.
+__attribute__((constructor)) static void keepGraphicsLibrariesLoaded() {
+    vexo::pinGraphicsLibraries();
+}
 
 // Host thread that loads the plug-in.
 AEffect* VSTPluginMain(audioMasterCallback audioMaster) {

@@ -31,8 +31,8 @@ public:
     virtual void cancelRequests() = 0;
 };
 
-// A clipboard for tests: the text lives in the object; answers arrive in poll(), as with
-// the desktop's.
+// A clipboard inside the process: the text lives in the object; answers arrive in poll(), as
+// with the desktop's. Tests script it; offscreen editors, which reach no desktop, use it.
 class ScriptedClipboard final : public Clipboard {
 public:
     // What another program put on the clipboard; nullopt empties it.

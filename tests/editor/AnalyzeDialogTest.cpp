@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "../patterns/DetectTestAudio.h"
+#include "EditorFixture.h"
 #include "PluginFixture.h"
+#include "XTestDriver.h"
 #include "XvfbServer.h"
+#include "editor/controls/FolderMenu.h"
 #include "editor/dialogs/AnalyzeDialog.h"
+#include "editor/dialogs/AnalyzeDialogWindow.h"
 #include "editor/dialogs/WaveformView.h"
 #include "gui/X11Clipboard.h"
+#include "gui/dialog/DialogWidgets.h"
 #include "patterns/AnalyzeOperations.h"
 #include "patterns/PatternText.h"
 #include "platform/Clipboard.h"
@@ -126,12 +132,9 @@ TEST_F(AnalyzeDialogTest, StepRowsEditTheStepsTheyShowAndShiftAppliesToAllSteps)
     EXPECT_EQ(current().step(7), (Step{3, StepFlags::Gate | StepFlags::Up})) << "no step name";
     EXPECT_EQ(dialog->text(Id::rowControl(Column::Note, 3)), "d#4");
 
-    dialog->scroll(AnalyzeDialog::ScrollAction::PageDown);
-    dialog->scroll(AnalyzeDialog::ScrollAction::PageDown);
-    dialog->scroll(AnalyzeDialog::ScrollAction::PageDown);
+    dialog->setScrollOffset(60);
     EXPECT_EQ(dialog->scrollOffset(), 48);
-    dialog->scroll(AnalyzeDialog::ScrollAction::LineUp);
-    EXPECT_EQ(dialog->scrollOffset(), 47);
+    EXPECT_EQ(dialog->text(Id::rowControl(Column::StepNumber, 15)), "64");
     dialog->setScrollOffset(-3);
     EXPECT_EQ(dialog->scrollOffset(), 0);
 }
@@ -221,6 +224,40 @@ TEST_F(AnalyzeDialogTest, CopyPasteAndViewGoThroughTheScratchFiles) {
     EXPECT_EQ(current().length(), 2);
 }
 
+// The window only presents the logic: a Shift-click on a Gate box of the window, the play
+// label and Escape as Cancel, seen through the widgets.
+TEST_F(AnalyzeDialogTest, TheWindowPassesClicksAndKeysToTheLogic) {
+    dialog.reset();
+    const auto original = plugin->bank().patterns();
+    AnalyzeDialogWindow window(*plugin, desktop, clipboard);
+    window.showOffscreen();
+    window.idle(1000);
+    DialogFrame& frame = window.frame();
+    const auto click = [&](int id, CButtonState modifiers = 0) {
+        const CRect r = window.control(id)->getViewSize();
+        const CPoint where{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        frame.pointerDown(where, kLButton | modifiers);
+        frame.pointerUp(where, kLButton | modifiers);
+    };
+    desktop.queueChosenFiles({writeSteps("w_2step.wav", {0, 400})});
+    click(Id::kDetectFromWave);
+    desktop.poll();
+    window.idle(1060);  // the timer shows what the answer changed
+    EXPECT_EQ(current().length(), 2);
+    EXPECT_EQ(static_cast<UpDownNumber*>(window.control(Id::kStepsUpDown))->number(), 2);
+    EXPECT_FALSE(static_cast<CheckBox*>(window.control(Id::rowControl(Column::Gate, 0)))->isChecked());
+
+    click(Id::rowControl(Column::Gate, 1), kShift);
+    EXPECT_FALSE(current().step(0).has(StepFlags::Gate) || current().step(1).has(StepFlags::Gate));
+    EXPECT_TRUE(current().step(2).has(StepFlags::Gate)) << "past the pattern's length";
+    click(Id::kPlayWave);
+    EXPECT_EQ(static_cast<PushButton*>(window.control(Id::kPlayWave))->title(), "Stop Wave");
+
+    frame.keyDown(VstKeyCode{0, kVirtKeyEscape, 0});
+    EXPECT_TRUE(window.isClosed());
+    EXPECT_EQ(plugin->bank().patterns(), original);
+}
+
 TEST(WaveEnvelope, EachColumnSpansItsSamplesAndShortWavesRepeatTheirSamples) {
     const std::vector<float> wave = {0.0f, 0.5f, -0.25f, 1.0f, -1.0f, 0.1f};
     EXPECT_EQ(waveEnvelope(wave, 2), (std::vector<ColumnRange>{{-0.25f, 0.5f}, {-1.0f, 1.0f}}));
@@ -258,6 +295,87 @@ TEST(X11ClipboardTest, TextPassesBetweenConnectionsAndTheLastCopyOwnsIt) {
     EXPECT_EQ(read(*first), "caf\xC3\xA9");
     EXPECT_FALSE(first->ownsSelection()) << "taken by the second copy";
     EXPECT_EQ(read(*second), "caf\xC3\xA9") << "our own text, without asking the server";
+}
+
+// Opened from the pattern menu in a real X server: a click on a box, Copy served to another
+// program through the desktop clipboard from the editor's idle calls, Cancel.
+class AnalyzeX11Test : public EditorFixture {
+protected:
+    void SetUp() override {
+        if (!XvfbServer::available()) {
+            GTEST_SKIP() << "Xvfb is not installed";
+        }
+        ASSERT_TRUE(server_.start("1280x1024x24"));
+        EditorFixture::SetUp();
+        x_ = std::make_unique<XTestDriver>();
+        ASSERT_TRUE(x_->connected());
+    }
+    void TearDown() override {
+        EditorFixture::TearDown();
+        x_.reset();
+        server_.stop();
+    }
+    void idleFor(EditorPlugin& effect, int milliseconds) {
+        for (int t = 0; t < milliseconds; t += 10) {
+            effect.getAeffect()->dispatcher(effect.getAeffect(), effEditIdle, 0, 0, nullptr, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    XvfbServer server_;
+    std::unique_ptr<XTestDriver> x_;
+};
+
+TEST_F(AnalyzeX11Test, OpensFromThePatternMenuCopiesToOtherProgramsAndCancels) {
+    auto& effect = create<EditorPlugin>();
+    ERect* rect = nullptr;
+    dispatch(effEditGetRect, 0, 0, &rect);
+    const unsigned long hostWindow = x_->createWindow(rect->right, rect->bottom, 0x303030);
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(hostWindow)), 1);
+    BassEditor& bass = *effect.bassEditor();
+    idleFor(effect, 100);
+    const auto original = effect.bank().patterns();
+
+    auto& menu = *bass.control<FolderMenu>(BassEditor::kPatternMenuTag);
+    for (int i = 0; i < menu.getNbEntries(); ++i) {
+        if (menu.getEntry(i) == "Analyze Pattern...") {
+            menu.choose(i);
+        }
+    }
+    idleFor(effect, 150);
+    auto* window = bass.dialogs().find<AnalyzeDialogWindow>();
+    ASSERT_NE(window, nullptr);
+    // Without a window manager the dialog stands centred over the host's window.
+    const CPoint origin(std::max((rect->right - AnalyzeDialogWindow::kWidth) / 2, 0),
+                        std::max((rect->bottom - AnalyzeDialogWindow::kHeight) / 2, 0));
+    const auto clickOn = [&](int id) {
+        const CRect r = window->control(id)->getViewSize();
+        x_->pointerTo(origin.x + (r.left + r.right) / 2, origin.y + (r.top + r.bottom) / 2);
+        x_->button(1, true);
+        x_->button(1, false);
+        idleFor(effect, 60);
+    };
+
+    const bool gated = effect.bank().current().step(0).has(StepFlags::Gate);
+    clickOn(Id::rowControl(Column::Gate, 0));
+    EXPECT_NE(effect.bank().current().step(0).has(StepFlags::Gate), gated);
+
+    clickOn(Id::kCopy);
+    std::unique_ptr<X11Clipboard> reader = X11Clipboard::open();
+    ASSERT_TRUE(reader);
+    std::optional<std::optional<std::string>> pasted;
+    reader->requestText([&](std::optional<std::string> text) { pasted = std::move(text); });
+    for (int i = 0; i < 300 && !pasted; ++i) {
+        idleFor(effect, 10);
+        reader->poll();
+    }
+    ASSERT_TRUE(pasted.has_value());
+    EXPECT_EQ(*pasted, patternToText(effect.bank().current()));
+
+    clickOn(Id::kCancel);
+    EXPECT_FALSE(bass.dialogs().active());
+    EXPECT_EQ(effect.bank().patterns(), original);
+    dispatch(effEditClose);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "XvfbServer.h"
 #include "editor/controls/SkinKnob.h"
 #include "editor/skin/SkinElements.h"
+#include "gui/MenuPopup.h"
 
 namespace vexo::test {
 namespace {
@@ -105,6 +106,25 @@ TEST_F(EditorX11Test, PointerEventsReachKnobsKeysAndRockers) {
     EXPECT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
     idleFor({&effect}, 50);
     EXPECT_TRUE(x_->hasViewableChild(window));
+}
+
+TEST_F(EditorX11Test, AMenuOpensOnAClickAndAnEntryIsChosenByAClick) {
+    auto& effect = create<EditorPlugin>();
+    unsigned long window = 0;
+    BassEditor& editor = openIn(effect, window);
+    idleFor({&effect}, 60);
+    const CRect button = editor.control<CControl>(kOptionMenu)->getViewSize();
+    clickAt({button.left + button.width() / 2, button.top + button.height() / 2});
+    idleFor({&effect}, 60);
+    MenuPopup* popup = editor.getFrame()->openPopup();
+    ASSERT_NE(popup, nullptr);
+    const CRect entry = popup->entryRect(0, 0);  // "Activate MIDI learn"
+    ASSERT_FALSE(entry.isEmpty());
+    // Frame coordinates are screen coordinates here: the host window sits at 0,0.
+    clickAt({entry.left + 10, entry.top + entry.height() / 2});
+    idleFor({&effect}, 60);
+    EXPECT_EQ(editor.getFrame()->openPopup(), nullptr);
+    EXPECT_TRUE(effect.learn());
 }
 
 TEST_F(EditorX11Test, AHostThatNeverIdlesStillGetsALiveEditor) {

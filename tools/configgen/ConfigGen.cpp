@@ -1,10 +1,12 @@
-// Writes "Config.ini", "DefaultConfig.ini" and "MidiCC.ini" holding the built-in defaults,
-// so that a fresh plug-in folder shows every setting a user may edit.
+// Writes "Config.ini", "DefaultConfig.ini", "MidiCC.ini" and "DefaultGui.ini" holding the
+// built-in defaults, so that a fresh plug-in folder shows every setting a user may edit and
+// the Preferences dialog's "Load Defaults" finds the editor's defaults too.
 #include <cstdio>
 #include <string>
 
 #include "config/ConfigurationFile.h"
 #include "config/ControllerMap.h"
+#include "editor/GuiConfig.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -17,7 +19,8 @@ int main(int argc, char** argv) {
     const vexo::KeyMap keys;
     const bool ok = vexo::writeConfigurationFile(dir + "DefaultConfig.ini", defaults) &&
                     vexo::writeConfigurationFile(dir + "Config.ini", defaults) &&
-                    vexo::writeControllerMap(dir + "MidiCC.ini", controllers, keys);
+                    vexo::writeControllerMap(dir + "MidiCC.ini", controllers, keys) &&
+                    vexo::writeGuiConfig(vexo::GuiSettings{}, dir + "DefaultGui.ini");
     if (!ok) {
         std::fprintf(stderr, "vexo_configgen: cannot write into %s\n", dir.c_str());
         return 1;

@@ -1,5 +1,6 @@
 #include "editor/controls/PatchDisplay.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vexo {
@@ -7,6 +8,8 @@ namespace vexo {
 namespace {
 
 constexpr CColor kPatchTextColor{236, 236, 230, 255};
+// The file name fills about half the window's height, so it grows with larger skins.
+constexpr double kTextShareOfHeight = 0.5;
 
 }  // namespace
 
@@ -17,6 +20,7 @@ PatchDisplay::PatchDisplay(const CRect& size, CControlListener* listener, std::i
     setFontColor(kPatchTextColor);
     setBackColor(kTransparentCColor);
     setHoriAlign(CHoriTxtAlign::kLeftText);
+    setFontHeight(std::max(kSmallFontHeight, size.height() * kTextShareOfHeight));
 }
 
 }  // namespace vexo

@@ -1,6 +1,5 @@
 #include "editor/dialogs/AnalyzeDialog.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -170,36 +169,8 @@ void AnalyzeDialog::upDown(int id, int delta) {
     if (finished() || id != kStepsUpDown || delta == 0) {
         return;
     }
-    if (delta > 0) {
-        session_.stepsUp(plugin_);
-    } else {
-        session_.stepsDown(plugin_);
-    }
+    session_.setSteps(plugin_, steps() + delta);
     refresh();
-}
-
-void AnalyzeDialog::scroll(ScrollAction action) {
-    const int offset = scrollOffset();
-    switch (action) {
-        case ScrollAction::LineUp:
-            setScrollOffset(offset - kScrollLine);
-            break;
-        case ScrollAction::LineDown:
-            setScrollOffset(offset + kScrollLine);
-            break;
-        case ScrollAction::PageUp:
-            setScrollOffset(offset - kScrollPage);
-            break;
-        case ScrollAction::PageDown:
-            setScrollOffset(offset + kScrollPage);
-            break;
-        case ScrollAction::Top:
-            setScrollOffset(0);
-            break;
-        case ScrollAction::Bottom:
-            setScrollOffset(kMaxScrollOffset);
-            break;
-    }
 }
 
 void AnalyzeDialog::setScrollOffset(int offset) {

@@ -62,13 +62,10 @@ public:
     };
     static constexpr int kRows = 16;
     static constexpr int kMaxScrollOffset = kMaxSteps - kRows;
-    static constexpr int kScrollLine = 1;
-    static constexpr int kScrollPage = kRows;
 
     enum class RowColumn { StepNumber, Note, Gate, Slide, Accent };
     static int rowControl(RowColumn column, int row);
 
-    enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Top, Bottom };
     enum class Outcome { Open, Ok, Cancelled };
 
     // Opens the session on the plug-in: the bank is copied aside for "Cancel".
@@ -88,10 +85,9 @@ public:
     // A step row's note field edited: a step name such as "d#4"; text that is no step name
     // changes nothing.
     void setText(int id, std::string_view text);
-    // The "Steps" up-down control: +1 up, -1 down.
+    // The "Steps" up-down control: the length moves by delta (+1 up, -1 down), kept in 1..64.
     void upDown(int id, int delta);
-    // The scroll bar of the step rows.
-    void scroll(ScrollAction action);
+    // The scroll bar of the step rows: the first step shown, kept in 0..48.
     void setScrollOffset(int offset);
     // The 50 ms timer: notices what changed elsewhere (another pattern selected by MIDI, the
     // sequencer stopped by the host) and refreshes.

@@ -32,8 +32,8 @@ class GroupLayout {
 public:
     GroupLayout(CFrame& frame, int left, int top, int width, int contentHeight, const char* title)
         : frame_(frame), left_(left), width_(width), y_(top + kGroupTitleSpace) {
-        frame.addView(new GroupBox(CRect::fromSize(left, top, width, kGroupTitleSpace + contentHeight + kGroupBottomSpace),
-                                   title));
+        frame.addView(new GroupBox(
+            CRect::fromSize(left, top, width, kGroupTitleSpace + contentHeight + kGroupBottomSpace), title));
     }
     // The next row of the given height, across the group's inner width.
     CRect row(int height) {
@@ -101,7 +101,8 @@ void PreferencesDialogWindow::build() {
         general.skip(4);
         const CRect row = general.row(kFieldRow);
         frame.addView(new Label(CRect(row.left + 2, row.top, row.left + 112, row.bottom), "Accent velocity"));
-        keep(new EditField(CRect::fromSize(row.left + 112, row.top, 58, kFieldRow), this, Id::kAccentVelocity, true, 6));
+        keep(
+            new EditField(CRect::fromSize(row.left + 112, row.top, 58, kFieldRow), this, Id::kAccentVelocity, true, 6));
         frame.addView(new Label(CRect(row.left + 178, row.top, row.right, row.bottom), "0-127"));
     }
     top = groupBottom(top, generalHeight) + kGroupGap;
@@ -109,8 +110,8 @@ void PreferencesDialogWindow::build() {
         GroupLayout midi(frame, kLeftColumn, top, kColumnWidth, kFieldRow, "MIDI");
         const CRect row = midi.row(kFieldRow);
         frame.addView(new Label(CRect(row.left + 2, row.top, row.left + 140, row.bottom), "MIDI Output channel"));
-        auto* list = new DropDownList(CRect(row.right - 90, row.top, row.right, row.bottom), this,
-                                      Id::kMidiOutputChannel);
+        auto* list =
+            new DropDownList(CRect(row.right - 90, row.top, row.right, row.bottom), this, Id::kMidiOutputChannel);
         for (const std::string& item : logic_.listItems(Id::kMidiOutputChannel)) {
             list->addEntry(item);
         }
@@ -127,7 +128,7 @@ void PreferencesDialogWindow::build() {
 
     // Right column: Tuning and Sync side by side, MIDI Mode, Emulation.
     top = kMargin - 2;
-    constexpr int kTuningWidth = 138;
+    constexpr int kTuningWidth = 148;
     {
         GroupLayout tuning(frame, kRightColumn, top, kTuningWidth, 2 * kRow, "Tuning");
         radios(tuning, {{Id::kStandardTuning, "Standard tuning"}, {Id::kAnalogTuning, "Analog tuning"}});
@@ -160,8 +161,8 @@ void PreferencesDialogWindow::build() {
                                         std::pair{Id::kVcfFreq, "VCF Freq"}}) {
             const CRect row = emulation.row(kSliderRow);
             frame.addView(new Label(CRect(row.left + 2, row.top, row.left + kSliderLabelWidth, row.bottom), title));
-            CControl* slider = keep(new Slider(CRect(row.left + kSliderLabelWidth, row.top, row.right, row.bottom), this,
-                                               id, 0, PreferencesDialog::kSliderMaximum));
+            CControl* slider = keep(new Slider(CRect(row.left + kSliderLabelWidth, row.top, row.right, row.bottom),
+                                               this, id, 0, PreferencesDialog::kSliderMaximum));
             this->frame().setTooltip(slider, logic_.tooltip(id));
         }
         emulation.skip(6);
@@ -172,13 +173,13 @@ void PreferencesDialogWindow::build() {
 
     // The buttons along the bottom: the file commands left, OK and Cancel right.
     const int buttonTop = kHeight - kMargin - kButtonRow + 2;
-    keep(new PushButton(CRect::fromSize(kMargin - 2, buttonTop, kWideButtonWidth, kButtonRow), this,
-                        Id::kLoadDefaults, "Load Defaults"));
-    keep(new PushButton(CRect::fromSize(kMargin - 2 + kWideButtonWidth + 4, buttonTop, kButtonWidth, kButtonRow),
-                        this, Id::kSave, "Save"));
-    auto* cancel = new PushButton(
-        CRect::fromSize(kWidth - kMargin + 2 - kButtonWidth, buttonTop, kButtonWidth, kButtonRow), this, Id::kCancel,
-        "Cancel");
+    keep(new PushButton(CRect::fromSize(kMargin - 2, buttonTop, kWideButtonWidth, kButtonRow), this, Id::kLoadDefaults,
+                        "Load Defaults"));
+    keep(new PushButton(CRect::fromSize(kMargin - 2 + kWideButtonWidth + 4, buttonTop, kButtonWidth, kButtonRow), this,
+                        Id::kSave, "Save"));
+    auto* cancel =
+        new PushButton(CRect::fromSize(kWidth - kMargin + 2 - kButtonWidth, buttonTop, kButtonWidth, kButtonRow), this,
+                       Id::kCancel, "Cancel");
     auto* ok = new PushButton(
         CRect::fromSize(kWidth - kMargin + 2 - 2 * kButtonWidth - 4, buttonTop, kButtonWidth, kButtonRow), this,
         Id::kOk, "OK");

@@ -15,9 +15,10 @@ constexpr CColor kBackgroundColor{20, 22, 27, 255};
 constexpr CColor kBorderColor{62, 67, 77, 255};
 constexpr CColor kCentreLineColor{78, 84, 96, 255};
 constexpr CColor kEnvelopeColor{196, 216, 232, 255};
-constexpr CColor kStepLineColor{150, 52, 46, 255};
-constexpr CColor kBeatLineColor{222, 78, 62, 255};  // every fourth step
-constexpr CColor kPlayLineColor{255, 192, 64, 255};
+constexpr CColor kStepLineColor{226, 72, 60, 170};
+constexpr CColor kBeatLineColor{240, 84, 68, 255};  // every fourth step
+constexpr CColor kPlayLineColor{255, 196, 56, 255};
+constexpr CColor kPlayShadowColor{0, 0, 0, 150};  // keeps the play line visible over the envelope
 constexpr CColor kMessageColor{136, 143, 156, 255};
 constexpr int kStepsPerBeat = 4;
 constexpr int kBorderPixels = 1;
@@ -93,8 +94,10 @@ void WaveformView::draw(CDrawContext& context) {
         drawGrid(context, inner);
         if (playFraction_) {
             const int x = inner.left + static_cast<int>(std::clamp(*playFraction_, 0.0, 1.0) * (inner.width() - 1));
-            context.setFrameColor(kPlayLineColor);
-            context.drawLine({x, inner.top}, {x, inner.bottom - 1});
+            context.setFillColor(kPlayShadowColor);
+            context.drawRect(CRect(x - 2, inner.top, x + 3, inner.bottom), CDrawStyle::kDrawFilled);
+            context.setFillColor(kPlayLineColor);
+            context.drawRect(CRect(x - 1, inner.top, x + 2, inner.bottom), CDrawStyle::kDrawFilled);
         }
     }
     context.popClip();

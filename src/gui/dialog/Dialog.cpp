@@ -21,7 +21,7 @@ bool Dialog::showInWindow(unsigned long parentWindow) {
 
 void Dialog::showOffscreen() {
     // Drop-down lists open inside the dialog, as they do in its window.
-    frame_->setPlatform(std::make_unique<OffscreenPlatform>(frame_->getViewSize()));
+    frame_->setPlatform(std::make_unique<OffscreenPlatform>(dialogPopupBounds(*frame_)));
     frame_->redrawAll();
 }
 

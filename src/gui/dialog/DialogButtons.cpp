@@ -185,10 +185,9 @@ void CheckBox::draw(CDrawContext& context) {
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
     } else {
-        theme::fillRounded(context, box, theme::kCornerRadius,
-                           isEnabled() ? theme::kFieldBackground : theme::kWindow);
+        theme::fillRounded(context, box, theme::kCornerRadius, isEnabled() ? theme::kFieldBackground : theme::kWindow);
         theme::strokeRounded(context, box, theme::kCornerRadius,
-                             !isEnabled()   ? theme::kGroupLine
+                             !isEnabled()  ? theme::kGroupLine
                              : isHovered() ? theme::kBorderHover
                                            : theme::kBorder);
         if (isChecked()) {
@@ -279,9 +278,7 @@ void RadioButton::draw(CDrawContext& context) {
         context.drawEllipse(dot, CDrawStyle::kDrawFilled);
     } else {
         context.setFillColor(isEnabled() ? theme::kFieldBackground : theme::kWindow);
-        context.setFrameColor(!isEnabled()   ? theme::kGroupLine
-                              : isHovered() ? theme::kBorderHover
-                                            : theme::kBorder);
+        context.setFrameColor(!isEnabled() ? theme::kGroupLine : isHovered() ? theme::kBorderHover : theme::kBorder);
         context.drawEllipse(box, CDrawStyle::kDrawFilledAndStroked);
         if (on) {
             context.setFillColor(theme::kDisabledText);

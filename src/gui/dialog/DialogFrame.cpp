@@ -41,7 +41,8 @@ void DialogFrame::pointerMoved(CPoint where, CButtonState buttons) {
 }
 
 void DialogFrame::pointerUp(CPoint where, CButtonState buttons) {
-    if (!inputEnabled_) {
+    // A drag that began before the input went off still ends.
+    if (!inputEnabled_ && mouseCapture() == nullptr) {
         return;
     }
     const bool popupWasOpen = openPopup() != nullptr;
@@ -150,7 +151,7 @@ void DialogFrame::focusNext(bool backwards) {
 }
 
 void DialogFrame::cancel() {
-    if (cancel_ != nullptr && cancel_->isEnabled()) {
+    if (inputEnabled_ && cancel_ != nullptr && cancel_->isEnabled()) {
         cancel_->activate();
     }
 }

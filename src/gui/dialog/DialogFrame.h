@@ -61,7 +61,7 @@ public:
     void setCancelButton(PushButton* button) { cancel_ = button; }
     PushButton* defaultButton() const { return default_; }
     PushButton* cancelButton() const { return cancel_; }
-    // Escape and the window's close box: presses the cancel button.
+    // Escape and the window's close box: presses the cancel button (not while input is off).
     void cancel();
 
     // The view under the pointer (null outside every child).

@@ -93,10 +93,10 @@ void Slider::draw(CDrawContext& context) {
         theme::fillRounded(context, CRect(track.left, track.top, thumbX, track.bottom), kTrackHeight / 2.0,
                            theme::kAccent);
     }
-    const CRect thumb = CRect::fromSize(thumbX - kThumbDiameter / 2, centreY - kThumbDiameter / 2, kThumbDiameter,
-                                        kThumbDiameter);
+    const CRect thumb =
+        CRect::fromSize(thumbX - kThumbDiameter / 2, centreY - kThumbDiameter / 2, kThumbDiameter, kThumbDiameter);
     context.setFillColor(dragging_ ? theme::kFacePressed : theme::kFieldBackground);
-    context.setFrameColor(!isEnabled()                 ? theme::kGroupLine
+    context.setFrameColor(!isEnabled()               ? theme::kGroupLine
                           : isHovered() || dragging_ ? theme::kBorderHover
                                                      : theme::kBorder);
     context.drawEllipse(thumb, CDrawStyle::kDrawFilledAndStroked);
@@ -459,8 +459,7 @@ bool DropDownList::focusedKeyDown(const VstKeyCode& key) {
 
 // --- UpDownNumber
 
-UpDownNumber::UpDownNumber(const CRect& size, CControlListener* listener, std::int32_t tag, int minimum,
-                           int maximum)
+UpDownNumber::UpDownNumber(const CRect& size, CControlListener* listener, std::int32_t tag, int minimum, int maximum)
     : DialogControl(size, listener, tag), minimum_(minimum), maximum_(std::max(maximum, minimum)) {
     setValue(static_cast<float>(minimum_));
 }

@@ -449,7 +449,8 @@ void Label::draw(CDrawContext& context) {
     }
     int top = size.top;
     for (const std::string& line : wrapLines(text_, size.width())) {
-        theme::drawText(context, line, CRect::fromSize(size.left, top, size.width(), kLineHeight), color, align_, bold_);
+        theme::drawText(context, line, CRect::fromSize(size.left, top, size.width(), kLineHeight), color, align_,
+                        bold_);
         top += kLineHeight;
     }
 }

@@ -11,6 +11,7 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -111,24 +112,31 @@ private:
     Connection& connection_;
 };
 
+// The bit of state's mask as the CButton bit.
+CButtonState bitIf(unsigned state, unsigned mask, CButton bit) {
+    return (state & mask) != 0 ? static_cast<CButtonState>(bit) : 0u;
+}
+
 CButtonState modifiersOf(unsigned state) {
-    CButtonState buttons = 0;
-    buttons |= (state & ShiftMask) != 0 ? kShift : 0;
-    buttons |= (state & ControlMask) != 0 ? kControl : 0;
-    buttons |= (state & Mod1Mask) != 0 ? kAlt : 0;
-    return buttons;
+    return bitIf(state, ShiftMask, kShift) | bitIf(state, ControlMask, kControl) | bitIf(state, Mod1Mask, kAlt);
 }
 
 CButtonState buttonsOf(unsigned state) {
-    CButtonState buttons = modifiersOf(state);
-    buttons |= (state & Button1Mask) != 0 ? kLButton : 0;
-    buttons |= (state & Button2Mask) != 0 ? kMButton : 0;
-    buttons |= (state & Button3Mask) != 0 ? kRButton : 0;
-    return buttons;
+    return modifiersOf(state) | bitIf(state, Button1Mask, kLButton) | bitIf(state, Button2Mask, kMButton) |
+           bitIf(state, Button3Mask, kRButton);
 }
 
 CButtonState buttonBit(unsigned button) {
-    return button == Button1 ? kLButton : button == Button2 ? kMButton : button == Button3 ? kRButton : 0;
+    switch (button) {
+        case Button1:
+            return kLButton;
+        case Button2:
+            return kMButton;
+        case Button3:
+            return kRButton;
+        default:
+            return 0;
+    }
 }
 
 std::uint8_t virtualKeyOf(KeySym symbol) {
@@ -209,7 +217,7 @@ public:
     void resize(int width, int height) override;
     void showPopup(MenuPopup& popup) override;
     void hidePopup() override;
-    CRect popupBounds() const override { return frame_.getViewSize(); }
+    CRect popupBounds() const override { return dialogPopupBounds(frame_); }
     bool isAlive() const override { return !connection_->broken && window_ != 0; }
 
 private:
@@ -365,7 +373,10 @@ CPoint DialogWindow::centredOver(Window owner, int width, int height) {
         XTranslateCoordinates(display(), owner, root_, 0, 0, &x, &y, &child) != 0) {
         area = CRect::fromSize(x, y, attributes.width, attributes.height);
     }
-    return {area.left + (area.width() - width) / 2, area.top + std::max((area.height() - height) / 2, 0)};
+    // Kept on the screen: a host window smaller than the dialog must not push it off the edge.
+    return {
+        std::clamp(area.left + (area.width() - width) / 2, 0, std::max(DisplayWidth(display(), screen) - width, 0)),
+        std::clamp(area.top + (area.height() - height) / 2, 0, std::max(DisplayHeight(display(), screen) - height, 0))};
 }
 
 void DialogWindow::setSizeHints(int width, int height, const CPoint* position) {
@@ -392,9 +403,9 @@ void DialogWindow::copyToWindow(const CBitmap& image, const CRect& area, CPoint 
     cairo_surface_flush(surface);
     unsigned char* pixels = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    XImage* wrapped = XCreateImage(display(), visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                                   reinterpret_cast<char*>(pixels), static_cast<unsigned>(image.getWidth()),
-                                   static_cast<unsigned>(image.getHeight()), 32, stride);
+    XImage* wrapped =
+        XCreateImage(display(), visual_, static_cast<unsigned>(depth_), ZPixmap, 0, reinterpret_cast<char*>(pixels),
+                     static_cast<unsigned>(image.getWidth()), static_cast<unsigned>(image.getHeight()), 32, stride);
     if (wrapped == nullptr) {
         return;
     }
@@ -510,8 +521,8 @@ void DialogWindow::processEvents(CFrame& /*frame*/) {
 void DialogWindow::handle(XEvent& event) {
     switch (event.type) {
         case Expose:
-            exposed_ =
-                exposed_.united(CRect::fromSize(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
+            exposed_ = exposed_.united(
+                CRect::fromSize(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
             return;
         case ButtonPress: {
             const XButtonEvent& press = event.xbutton;
@@ -587,6 +598,12 @@ std::unique_ptr<FramePlatform> createDialogWindow(DialogFrame& frame, unsigned l
         return nullptr;
     }
     return window;
+}
+
+CRect dialogPopupBounds(const CFrame& frame) {
+    constexpr int kEdgePixels = 4;
+    const CRect& size = frame.getViewSize();
+    return CRect(size.left + kEdgePixels, size.top + kEdgePixels, size.right - kEdgePixels, size.bottom - kEdgePixels);
 }
 
 SharedBitmap composeDialogImage(const CFrame& frame, const CRect& area) {

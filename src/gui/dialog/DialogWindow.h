@@ -21,6 +21,9 @@ class DialogFrame;
 std::unique_ptr<FramePlatform> createDialogWindow(DialogFrame& frame, unsigned long parentWindow,
                                                   const std::string& title);
 
+// Where the pop-ups of a dialog open: inside its frame, a little off the edges.
+CRect dialogPopupBounds(const CFrame& frame);
+
 // area of the frame image with the frame's open pop-up drawn over it (pop-ups of a dialog
 // open inside its frame).
 SharedBitmap composeDialogImage(const CFrame& frame, const CRect& area);
