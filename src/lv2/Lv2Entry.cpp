@@ -9,11 +9,17 @@
 #include <cstring>
 #include <new>
 
+#include "gui/LibraryPinning.h"
 #include "lv2/Lv2Plugin.h"
 #include "lv2/Lv2Ui.h"
 
 extern "C" __attribute__((visibility("default"))) const LV2_Descriptor* lv2_descriptor(uint32_t index);
 extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index);
+
+// Runs when the host loads the module, before any plug-in object exists.
+__attribute__((constructor)) static void keepGraphicsLibrariesLoaded() {
+    vexo::pinGraphicsLibraries();
+}
 
 namespace {
 
