@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
           libcli11-dev clang libclang-rt-dev binutils
-          libcairo2-dev libx11-dev libxtst-dev xvfb xauth fonts-dejavu-core)
+          libcairo2-dev libx11-dev libxtst-dev xvfb xauth fonts-dejavu-core
+          lv2-dev liblilv-dev lilv-utils serdi)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -191,7 +191,7 @@ private:
     struct OptionsMenuPositions {
         int learn = -1, midiOutput = -1, transmitKnobs = -1, programming = -1, clock = -1, loadMap = -1, saveMap = -1,
             viewConfiguration = -1, reloadConfiguration = -1, functionButton1 = -1, functionButton2 = -1, skins = -1,
-            defaultSkin = -1, preferences = -1, about = -1, web = -1;
+            defaultSkin = -1, preferences = -1, about = -1, web = -1, loadPreset = -1, savePreset = -1;
     };
     PatternMenuPositions patternPositions_;
     OptionsMenuPositions optionPositions_;

@@ -15,6 +15,7 @@
 #include "editor/skin/SkinElements.h"
 #include "gui/Controls.h"
 #include "gui/Frame.h"
+#include "host/StateFile.h"
 #include "host/SynthPlugin.h"
 #include "platform/Desktop.h"
 
@@ -43,6 +44,9 @@ const FileFilter kSinglePatternFilter{"Pattern (*.pat)", "*.pat"};
 const FileFilter kRebirthFilter{"Rebirth (*.rbs) and Ph (*.ph) files", "*.rbs;*.ph"};
 const FileFilter kMidiFilter{"MIDI File (*.mid)", "*.mid"};
 const FileFilter kMapFilter{"MidiCC (*.map)", "*.map"};
+const FileFilter kPresetFilter{"VST preset files (*.fxb, *.fxp)", "*.fxb;*.fxp"};
+const FileFilter kBankFilter{"VST bank file (*.fxb)", "*.fxb"};
+const FileFilter kProgramFilter{"VST program file (*.fxp)", "*.fxp"};
 
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -220,6 +224,10 @@ void BassEditor::fillOptionsMenu(FolderMenu& menu, FolderMenu* skinMenu) {
     p.about = add("About VEXO");
     menu.addSeparator();
     p.web = add("Visit fernwave.example");
+    // Later additions go last, so that the positions above stay where users know them.
+    menu.addSeparator();
+    p.loadPreset = add("Load Preset File...");
+    p.savePreset = add("Save Preset File...");
 }
 
 void BassEditor::refreshMenuTexts() {
@@ -403,6 +411,23 @@ void BassEditor::optionsMenuChosen(int position) {
                            reportFailure("Could not write the MIDI CC map\n" + path);
                        }
                    });
+    } else if (position == p.loadPreset) {
+        chooseFile({"Load Preset File", {kPresetFilter}, "fxb", plugin.pluginDirectory(), false, false, false},
+                   [this](const std::string& path) {
+                       std::string error;
+                       if (!loadPresetFile(plugin_, path, error)) {
+                           reportFailure("Could not load the preset file:\n" + error);
+                       }
+                   });
+    } else if (position == p.savePreset) {
+        chooseFile(
+            {"Save Preset File", {kBankFilter, kProgramFilter}, "fxb", plugin.pluginDirectory(), true, false, true},
+            [this](const std::string& path) {
+                std::string error;
+                if (!savePresetFile(plugin_, path, error)) {
+                    reportFailure("Could not save the preset file:\n" + error);
+                }
+            });
     } else if (position == p.reloadConfiguration) {
         plugin.readConfiguration("Config.ini");
         plugin.readConfiguration("User.ini");

@@ -107,6 +107,8 @@ public:
     virtual CRect popupBounds() const = 0;
     // False once the window or its display connection is gone.
     virtual bool isAlive() const { return true; }
+    // The X11 window id of the frame's window; 0 without one.
+    virtual unsigned long nativeWindow() const { return 0; }
 };
 
 // Renders into the frame image only, without any X server (tests, screenshots); the open

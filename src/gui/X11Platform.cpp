@@ -317,6 +317,7 @@ public:
     void hidePopup() override;
     CRect popupBounds() const override;
     bool isAlive() const override { return !connection_->broken && window_ != 0; }
+    unsigned long nativeWindow() const override { return window_; }
 
 private:
     X11Platform() : connection_(std::make_unique<X11Connection>()) {}

@@ -1,5 +1,6 @@
 #include "host/Parameters.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,14 @@ const ParameterInfo kParameterInfo[kNumParameters] = {
 };
 
 const int kProgramApplyOrder[kNumParameters] = {1, 2, 3, 4, 5, 8, 7, 9, 0, 6, 10, 11, 12};
+
+float storedParameterValue(int index, float value) {
+    value = std::clamp(value, 0.0f, 1.0f);
+    if (isSwitchParameter(index)) {
+        return value > 0.5f ? 1.0f : 0.0f;
+    }
+    return value;
+}
 
 std::string parameterDisplay(int index, float value) {
     switch (index) {

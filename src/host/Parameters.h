@@ -40,6 +40,10 @@ inline bool isSwitchParameter(int index) {
     return index == kWaveform || index == kDistortionType || index == kHighpassFilter;
 }
 
+// What a parameter stores when set to a finite value: clamped to 0..1, switches to
+// exactly 0 or 1.
+float storedParameterValue(int index, float value);
+
 // The order in which a program's values are applied.
 extern const int kProgramApplyOrder[kNumParameters];
 

@@ -38,6 +38,15 @@ static_assert(kChunkSettingsOffset + 4 * kChunkSettingsWords == kChunkBytes);
 
 using ChunkSettings = std::array<std::int32_t, kChunkSettingsWords>;
 
+// Words of the settings block that tools read and change, and two of the switch bits.
+constexpr int kChunkMidiModeWord = 0;
+constexpr int kChunkSyncModeWord = 1;
+constexpr int kChunkCurrentPatternWord = 3;
+constexpr int kChunkCurrentProgramWord = 5;
+constexpr int kChunkSwitchesWord = 6;
+constexpr std::int32_t kChunkMidiOutputSwitch = 1 << 5;
+constexpr std::int32_t kChunkClockSyncSwitch = 1 << 7;
+
 struct ChunkContents {
     std::array<Pattern, kPatternCount> patterns{};
     ProgramBank programs{};

@@ -132,13 +132,8 @@ void SynthPlugin::setParameter(VstInt32 index, float value) {
     if (!std::isfinite(value)) {
         return;
     }
-    value = std::clamp(value, 0.0f, 1.0f);
-
-    float stored = value;
+    const float stored = storedParameterValue(index, value);
     if (index >= 0 && index < kNumParameters && index != kReserved) {
-        if (isSwitchParameter(index)) {
-            stored = value > 0.5f ? 1.0f : 0.0f;
-        }
         parameters_[static_cast<std::size_t>(index)] = stored;
         programs_[static_cast<std::size_t>(curProgram)].slots[kParameterInfo[index].programSlot] = stored;
     }

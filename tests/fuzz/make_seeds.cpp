@@ -12,6 +12,7 @@
 #include "config/ControllerMap.h"
 #include "editor/GuiConfig.h"
 #include "editor/skin/SkinSelection.h"
+#include "host/StateFile.h"
 #include "host/SynthPlugin.h"
 #include "patterns/PatternText.h"
 
@@ -51,6 +52,15 @@ int main(int argc, char** argv) {
         std::string bytes(static_cast<const char*>(data), size);
         bytes.back() ^= 1;
         write(root / "state_chunk" / "changed", bytes);
+
+        // Preset files of that state, in both kinds, and the bare chunk.
+        const std::span<const std::uint8_t> chunk(static_cast<const std::uint8_t*>(data), size);
+        for (const auto& [name, format] :
+             {std::pair{"bank.fxb", vexo::StateFormat::Bank}, std::pair{"program.fxp", vexo::StateFormat::Program},
+              std::pair{"chunk", vexo::StateFormat::Chunk}}) {
+            const std::vector<std::uint8_t> file = vexo::encodeStateFile(format, chunk, 1);
+            write(root / "preset_file" / name, std::string(file.begin(), file.end()));
+        }
     }
 
     write(root / "configuration" / "defaults", vexo::configurationText(vexo::Settings{}));

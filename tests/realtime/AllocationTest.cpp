@@ -5,10 +5,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <random>
 
+#include "Lv2Host.h"
 #include "PluginFixture.h"
+#include "lv2/Lv2Ports.h"
 
 namespace {
 
@@ -151,6 +154,54 @@ TEST_F(AudioThread, ThousandsOfBlocksWithEventsAllocateNothing) {
     }
     EXPECT_EQ(total, 0);
     EXPECT_FALSE(host.midi.empty());  // the sequencer really ran and sent notes
+}
+
+// The LV2 module's run: more events than the block loop takes at once, transport
+// positions inside blocks and moving control ports, all without an allocation.
+TEST(Lv2AudioThread, ThousandsOfRunsWithEventsAllocateNothing) {
+    test::TempDir dir;
+    const std::string bundle = dir.file(lv2::kBundleName);
+    std::filesystem::copy(VEXO_LV2_DIR, bundle, std::filesystem::copy_options::recursive);
+    test::writeFile(bundle + "/User.ini",
+                    "MidiOutput = 1\nMidiOutputChannel = 0\nMidiTransmitKnobs = 1\nSyncMode = 1\n");
+    Lv2Host host;
+    std::string error;
+    ASSERT_TRUE(host.load(bundle, lv2::kPluginUri, error) && host.instantiate(48000.0, error)) << error;
+    host.activate();
+
+    std::mt19937 random(11);
+    std::vector<float> left(2048), right(2048);
+    std::size_t sent = 0;
+    for (int block = 0; block < 2000; ++block) {
+        const int frames = 1 + static_cast<int>(random() % 2048);
+        const int count = block % 10 == 0 ? 100 : static_cast<int>(random() % 6);
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t statuses[] = {0x90, 0x80, 0xB0};
+            const std::uint8_t status = statuses[random() % 3];
+            host.sendMidi(static_cast<int>(random() % static_cast<unsigned>(frames)), status,
+                          static_cast<std::uint8_t>(status == 0xB0 ? 70 + random() % 12 : random() % 6),
+                          static_cast<std::uint8_t>(random() % 128));
+        }
+        if (block % 100 == 0) {
+            host.sendPosition(static_cast<int>(random() % static_cast<unsigned>(frames)), 60.0 + random() % 120, 1.0,
+                              block / 10, 0.5);
+        }
+        if (block % 50 == 0) {
+            host.setControl(lv2::kFirstParameterPort + random() % kNumParameters,
+                            static_cast<float>(random() % 1000) / 999.0f);
+        }
+        host.writeEvents(frames);
+        allocations = 0;
+        countingAllocations = true;
+        host.runPlugin(left.data(), right.data(), frames);
+        countingAllocations = false;
+        ASSERT_EQ(allocations, 0) << "block " << block;
+        host.readMidiOut(frames);
+        sent += host.received().size();
+        host.clearReceived();
+    }
+    EXPECT_GT(sent, 0u);  // the sequencer really ran and sent notes
+    host.deactivate();
 }
 
 }  // namespace

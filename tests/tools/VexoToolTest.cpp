@@ -8,7 +8,11 @@
 #include <sstream>
 #include <thread>
 
+#include "../patterns/ImportFileWriters.h"
+#include "PluginHost.h"
 #include "TestSupport.h"
+#include "host/StateFile.h"
+#include "patterns/PatternText.h"
 #include "patterns/WaveFile.h"
 
 namespace vexo {
@@ -45,6 +49,10 @@ TEST(VexoTool, InfoShowsWhatAHostSees) {
     EXPECT_NE(out.text.find("'DistortionType'"), std::string::npos);
     EXPECT_NE(out.text.find("receiveVstMidiEvent  1"), std::string::npos);
     EXPECT_NE(out.text.find("chunk size:  20128"), std::string::npos);
+    // The LV2 bundle beside the folder, as lilv reads it, with the state its instance saves.
+    EXPECT_NE(out.text.find("plug-in:     https://fernwave.example/vexo \"VEXO\""), std::string::npos) << out.text;
+    EXPECT_NE(out.text.find("16  highpass_filter  control input  'HighpassFilter' 0..1, default 0"), std::string::npos);
+    EXPECT_NE(out.text.find("#stateChunk (http://lv2plug.in/ns/ext/atom#Chunk, 20128 bytes)"), std::string::npos);
 }
 
 TEST(VexoTool, PlayShowsNotesAStepApartAt120Bpm) {
@@ -232,6 +240,83 @@ TEST(VexoTool, TextWithoutAPatternIsReadWithAWarning) {
     const Output shipped = vexo(std::string("pattern print ") + VEXO_PLUGIN_DIR + "/DefaultPatternBank.pat --slot 5");
     EXPECT_EQ(shipped.status, 0);
     EXPECT_EQ(shipped.text.find("warning"), std::string::npos) << shipped.text;
+}
+
+// A new plug-in's state with a pattern of our own in slot 3, the current pattern, as a bank file.
+std::vector<std::uint8_t> stateWithPattern(const std::string& patternText) {
+    PluginHost host;
+    std::string error;
+    EXPECT_TRUE(host.load(VEXO_PLUGIN_DIR, error)) << error;
+    std::vector<std::uint8_t> chunk = host.getChunk();
+    ChunkContents contents;
+    EXPECT_EQ(readStateChunk(chunk.data(), chunk.size(), contents), ChunkReadResult::Read);
+    readPatternText(contents.patterns[3], patternText);
+    contents.settings[kChunkCurrentPatternWord] = 3;
+    writeStateChunk(contents, chunk.data());
+    return encodeStateFile(StateFormat::Bank, chunk, 1);
+}
+
+TEST(VexoTool, StateFilesConvertPrintAndFeedTheCommands) {
+    test::TempDir dir;
+    const std::string pattern = "; VEXO Meta tag: 4\nc-3 1 0 0\nd#3 1 1 0\ng-3 1 0 1\na#2 1 0 0\n";
+    test::writeFile(dir.file("p.pat"), pattern);
+    const std::vector<std::uint8_t> bank = stateWithPattern(pattern);
+    const std::string state = dir.file("s.fxb");
+    test::writeFile(state, std::string(bank.begin(), bank.end()));
+
+    const Output printed = vexo("state print " + state);
+    ASSERT_EQ(printed.status, 0) << printed.text;
+    EXPECT_NE(printed.text.find("bank file (.fxb), format version 2, plug-in 'VEXO' version 1"), std::string::npos);
+    EXPECT_NE(printed.text.find("current pattern: 3 (4 steps, 4 with notes)"), std::string::npos) << printed.text;
+
+    // .fxb -> .fxp -> bare chunk -> .fxb gives the same bytes back.
+    ASSERT_EQ(vexo("state convert " + state + " --out " + dir.file("s.fxp")).status, 0);
+    ASSERT_EQ(vexo("state convert " + dir.file("s.fxp") + " --out " + dir.file("s.chunk")).status, 0);
+    EXPECT_EQ(test::readFile(dir.file("s.chunk")).size(), kChunkBytes);
+    ASSERT_EQ(vexo("state convert " + dir.file("s.chunk") + " --format bank --out " + dir.file("back")).status, 0);
+    EXPECT_EQ(test::readFile(dir.file("back")), test::readFile(state));
+
+    // The state's patterns play and export as the pattern file does in their slot.
+    const std::string render = "render " + pluginArgument() + " --pattern 3 --bars 1 --tail 0 --quiet --out ";
+    ASSERT_EQ(vexo(render + dir.file("state.wav") + " --state " + dir.file("s.fxp")).status, 0);
+    ASSERT_EQ(vexo(render + dir.file("file.wav") + " --pattern-file " + dir.file("p.pat")).status, 0);
+    EXPECT_EQ(test::readFile(dir.file("state.wav")), test::readFile(dir.file("file.wav")));
+    ASSERT_EQ(vexo("export-midi --state " + state + " --out " + dir.file("state.mid")).status, 0);
+    ASSERT_EQ(vexo("export-midi " + dir.file("p.pat") + " --out " + dir.file("file.mid")).status, 0);
+    EXPECT_EQ(test::readFile(dir.file("state.mid")), test::readFile(dir.file("file.mid")));
+
+    // An import into the state writes it back, in its own form, with the bank an import
+    // into a bank file gives.
+    test::writeFile(dir.file("song.ph"), test::phText([](int b) { return 4 + b % 12; }));
+    ASSERT_EQ(vexo("import " + dir.file("song.ph") + " --state " + dir.file("s.chunk")).status, 0);
+    ASSERT_EQ(vexo("import " + dir.file("song.ph") + " --out " + dir.file("bank.pat")).status, 0);
+    for (const char* slot : {"0", "20"}) {
+        ASSERT_EQ(
+            vexo("export-midi --state " + dir.file("s.chunk") + " --slot " + slot + " --out " + dir.file("state.mid"))
+                .status,
+            0);
+        ASSERT_EQ(
+            vexo("export-midi " + dir.file("bank.pat") + " --slot " + slot + " --out " + dir.file("file.mid")).status,
+            0);
+        EXPECT_EQ(test::readFile(dir.file("state.mid")), test::readFile(dir.file("file.mid"))) << slot;
+    }
+    EXPECT_EQ(test::readFile(dir.file("s.chunk")).size(), kChunkBytes);
+
+    // A foreign state is refused by every command and stays as it was.
+    std::vector<std::uint8_t> foreign = bank;
+    foreign[19] = 'X';
+    test::writeFile(dir.file("foreign.fxb"), std::string(foreign.begin(), foreign.end()));
+    for (const std::string& command :
+         {render + dir.file("x.wav") + " --state ", "import " + dir.file("song.ph") + " --state ",
+          "export-midi --out " + dir.file("x.mid") + " --state ", std::string("state print ")}) {
+        const Output refused = vexo(command + dir.file("foreign.fxb"));
+        EXPECT_EQ(refused.status, 1) << command;
+        EXPECT_NE(refused.text.find(dir.file("foreign.fxb") + " belongs to another plug-in (id 'VEXX', not 'VEXO')"),
+                  std::string::npos)
+            << refused.text;
+    }
+    EXPECT_EQ(test::readFile(dir.file("foreign.fxb")), std::string(foreign.begin(), foreign.end()));
+    EXPECT_EQ(vexo("export-midi " + dir.file("p.pat") + " --state " + state + " --out " + dir.file("x.mid")).status, 2);
 }
 
 }  // namespace

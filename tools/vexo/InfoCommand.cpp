@@ -1,10 +1,14 @@
-// vexo info: what a host sees when it loads the plug-in.
+// vexo info: what a host sees when it loads the plug-in, in both formats: the VST module
+// through its entry point, the LV2 bundle through lilv.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "Command.h"
+#include "Lv2Host.h"
 #include "PluginHost.h"
+#include "lv2/Lv2Ports.h"
 
 namespace vexo::cli {
 namespace {
@@ -49,12 +53,66 @@ const char* categoryName(VstIntPtr category) {
     }
 }
 
-int info(const std::string& dir) {
+struct InfoOptions {
+    std::string dir = defaultPluginDir();
+    std::string lv2Bundle;  // default: VEXO.lv2 beside the plug-in folder
+};
+
+std::string lv2BundleBeside(const std::string& pluginDir) {
+    const std::filesystem::path dir = std::filesystem::path(pluginDir).lexically_normal();
+    const std::filesystem::path folder = dir.has_filename() ? dir : dir.parent_path();
+    return (folder.parent_path() / lv2::kBundleName).string();
+}
+
+// The LV2 bundle as lilv reads it, and the state an instance saves.
+int lv2Info(const std::string& bundle) {
+    std::printf("\nLV2 bundle:  %s\n", bundle.c_str());
+    Lv2Host host;
+    std::string error;
+    if (!host.load(bundle, lv2::kPluginUri, error)) {
+        return fail(kName, error);
+    }
+    const Lv2Description& d = host.description();
+    std::printf("plug-in:     %s \"%s\"\nbinary:      %s\n", d.uri.c_str(), d.name.c_str(), d.binary.c_str());
+    for (const std::string& feature : d.requiredFeatures) {
+        std::printf("requires:    %s\n", feature.c_str());
+    }
+    for (const std::string& extension : d.extensionData) {
+        std::printf("extension:   %s\n", extension.c_str());
+    }
+    for (const std::string& ui : d.uis) {
+        std::printf("UI:          %s\n", ui.c_str());
+    }
+    std::printf("ports:       %zu\n", d.ports.size());
+    for (const Lv2PortInfo& port : d.ports) {
+        std::printf("  %2u  %-16s %-7s %-6s ", port.index, port.symbol.c_str(), port.kind.c_str(),
+                    port.input ? "input" : "output");
+        if (port.kind == "control") {
+            std::printf("%-16s %g..%g, default %g\n", ("'" + port.name + "'").c_str(),
+                        static_cast<double>(port.minimum), static_cast<double>(port.maximum),
+                        static_cast<double>(port.defaultValue));
+        } else {
+            std::printf("'%s'\n", port.name.c_str());
+        }
+    }
+    if (!host.instantiate(44100.0, error)) {
+        return fail(kName, error);
+    }
+    for (const Lv2StateProperty& property : host.saveState()) {
+        std::printf("state:       %s (%s, %zu bytes)\n", property.key.c_str(), property.type.c_str(),
+                    property.value.size());
+    }
+    return kExitSuccess;
+}
+
+int info(const InfoOptions& options) {
+    const std::string& dir = options.dir;
     PluginHost host;
     std::string error;
     if (!host.load(dir, error)) {
         return fail(kName, error);
     }
+    std::printf("VST 2.4:     %s\n", dir.c_str());
     AEffect* e = host.effect();
     std::printf("effect name: %s\n", host.text(effGetEffectName).c_str());
     std::printf("vendor:      %s\n", host.text(effGetVendorString).c_str());
@@ -84,14 +142,28 @@ int info(const std::string& dir) {
     }
     std::printf("chunk size:  %zu bytes\n", host.getChunk().size());
     host.close();
-    return kExitSuccess;
+
+    if (options.lv2Bundle.empty()) {
+        const std::string beside = lv2BundleBeside(dir);
+        std::error_code ignored;
+        if (!std::filesystem::exists(beside, ignored)) {
+            std::printf("\nLV2 bundle:  none beside the plug-in folder (%s)\n", beside.c_str());
+            return kExitSuccess;
+        }
+        return lv2Info(beside);
+    }
+    return lv2Info(options.lv2Bundle);
 }
 
 Command setupInfo(CLI::App& tool) {
-    auto dir = std::make_shared<std::string>(defaultPluginDir());
-    CLI::App* app = tool.add_subcommand(kName, "Print what a host sees of the plug-in");
-    app->add_option("PLUGIN_DIR", *dir, "Plug-in folder to load VEXO.so from")->type_name("")->capture_default_str();
-    return {app, [dir] { return info(*dir); }};
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* app = tool.add_subcommand(kName, "Print what a host sees of the plug-in, as VST and as LV2");
+    app->add_option("PLUGIN_DIR", options->dir, "Plug-in folder to load VEXO.so from")
+        ->type_name("")
+        ->capture_default_str();
+    app->add_option("--lv2", options->lv2Bundle, "LV2 bundle to describe (default: VEXO.lv2 beside PLUGIN_DIR)")
+        ->type_name("DIR");
+    return {app, [options] { return info(*options); }};
 }
 
 const Registration registration(setupInfo);

@@ -39,6 +39,8 @@ int play(SessionOptions& options) {
     // The sequencer's notes go out on channel 1, at the tempo given, from the host.
     options.configLines.insert(options.configLines.begin(),
                                {"MidiOutput = 1", "MidiOutputChannel = 0", "SyncMode = 1"});
+    options.forceHostSync = true;
+    options.forceMidiOutput = true;
     Session session;
     if (!session.open(options, kName)) {
         return kExitFailed;

@@ -132,6 +132,7 @@ int render(RenderOptions& options) {
     }
     if (options.hostSync || sessionOptions.tempoGiven()) {
         sessionOptions.configLines.insert(sessionOptions.configLines.begin(), "SyncMode = 1");
+        sessionOptions.forceHostSync = true;
     }
 
     Session session;

@@ -17,6 +17,7 @@
 #include "FileAccess.h"
 #include "host/Parameters.h"
 #include "host/StateChunk.h"
+#include "host/StateFile.h"
 #include "patterns/PatternText.h"
 
 namespace vexo::cli {
@@ -129,6 +130,10 @@ void SessionOptions::addPlaybackOptions(CLI::App& app) {
         ->type_name("NAME=0..1")
         ->allow_extra_args(false)
         ->check(parameterSetting());
+    app.add_option("--state", stateFile,
+                   "Plug-in state to start from: a VST bank (.fxb) or program (.fxp) file or a bare state chunk; it is "
+                   "only read")
+        ->type_name("FILE");
 }
 
 bool SessionOptions::tempoGiven() const {
@@ -172,6 +177,9 @@ bool Session::open(const SessionOptions& options, const std::string& command) {
     std::string error;
     if (!openPlugin(options, error)) {
         fail(command, error);
+        return false;
+    }
+    if (!options.stateFile.empty() && !loadState(options, command)) {
         return false;
     }
     if (!options.patternFile.empty()) {
@@ -237,6 +245,29 @@ bool Session::openPlugin(const SessionOptions& options, std::string& error) {
     }
     host_.tempo = options.tempo;
     host_.open(options.sampleRate, options.blockSize);
+    return true;
+}
+
+bool Session::loadState(const SessionOptions& options, const std::string& command) {
+    StateFile state;
+    std::string error;
+    if (!readStateFile(options.stateFile, state, error)) {
+        fail(command, "--state: " + error);
+        return false;
+    }
+    if (options.forceHostSync || options.forceMidiOutput) {
+        ChunkContents contents;
+        readStateChunk(state.chunk.data(), state.chunk.size(), contents);
+        if (options.forceHostSync) {
+            contents.settings[kChunkSyncModeWord] = 1;
+        }
+        if (options.forceMidiOutput) {
+            contents.settings[kChunkSwitchesWord] |= kChunkMidiOutputSwitch;
+        }
+        state.chunk.resize(kChunkBytes);
+        writeStateChunk(contents, state.chunk.data());
+    }
+    host_.setChunk(state.chunk, state.format == StateFormat::Program);
     return true;
 }
 

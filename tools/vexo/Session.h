@@ -40,11 +40,15 @@ struct SessionOptions {
     std::string patternFile;                 // put into the played slot before rendering
     int pattern = 0;
     double bars = 1.0;
-    double seconds = 0.0;  // used instead of bars when given
+    double seconds = 0.0;   // used instead of bars when given
+    std::string stateFile;  // a state the plug-in starts from (.fxb, .fxp or a bare chunk)
+    // Settings the command needs whatever the state says.
+    bool forceHostSync = false;
+    bool forceMidiOutput = false;
 
     // --plugin and --config.
     void addPluginOptions(CLI::App& app);
-    // --pattern, --pattern-file, --bars, --seconds, --tempo, --rate, --block, --set.
+    // --pattern, --pattern-file, --bars, --seconds, --tempo, --rate, --block, --set, --state.
     void addPlaybackOptions(CLI::App& app);
 
     bool tempoGiven() const;
@@ -62,7 +66,8 @@ class Session {
 public:
     ~Session();
     // Loads the plug-in (from a private copy of its folder when settings are added) and
-    // puts the options in place. Failures are reported as "vexo COMMAND: ..." on stderr.
+    // puts the options in place: the state file first, then the pattern file and the
+    // parameter values. Failures are reported as "vexo COMMAND: ..." on stderr.
     bool open(const SessionOptions& options, const std::string& command);
     PluginHost& host() { return host_; }
 
@@ -75,6 +80,7 @@ public:
 
 private:
     bool openPlugin(const SessionOptions& options, std::string& error);
+    bool loadState(const SessionOptions& options, const std::string& command);
 
     SessionOptions options_;
     PluginHost host_;
