@@ -1,12 +1,14 @@
 -- Creates an Ardour session in which VEXO plays one held pattern key, and saves it.
 --
--- ardour7-lua create_session.lua DIR SNAPSHOT RATE_HZ TEMPO_BPM KEY NOTE_BEAT HOLD_BEATS REGION_BEATS CUTOFF
+-- ardour7-lua create_session.lua DIR SNAPSHOT RATE_HZ TEMPO_BPM KEY NOTE_BEAT HOLD_BEATS REGION_BEATS CUTOFF FORMAT
 --
--- One MIDI track with VEXO as its instrument; one MIDI region from beat 0 to
+-- FORMAT is LXVST (the plug-in folder's VEXO.so) or LV2 (the bundle's plug-in, found by its
+-- URI). One MIDI track with VEXO as its instrument; one MIDI region from beat 0 to
 -- REGION_BEATS holding KEY from NOTE_BEAT for HOLD_BEATS beats (4/4, so 4 beats a bar);
--- the session range is the region. Cutoff (parameter 1) is set to CUTOFF through the
--- host, so the saved state differs from a fresh plug-in's. Prints the session range as
--- "VEXO-SESSION-RANGE START END" (samples) and "VEXO-LUA-OK" once the session is saved.
+-- the session range is the region. Cutoff (the second parameter in either format) is set
+-- to CUTOFF through the host, so the saved state differs from a fresh plug-in's. Prints the
+-- session range as "VEXO-SESSION-RANGE START END" (samples) and "VEXO-LUA-OK" once the
+-- session is saved.
 
 local dir, snapshot = arg[1], arg[2]
 local rate = tonumber(arg[3])
@@ -16,11 +18,38 @@ local note_beat = tonumber(arg[6])
 local hold_beats = tonumber(arg[7])
 local region_beats = tonumber(arg[8])
 local cutoff = tonumber(arg[9])
-assert(cutoff, "usage: create_session.lua DIR SNAPSHOT RATE TEMPO KEY NOTE_BEAT HOLD_BEATS REGION_BEATS CUTOFF")
+local format = arg[10]
+assert(format, "usage: create_session.lua DIR SNAPSHOT RATE TEMPO KEY NOTE_BEAT HOLD_BEATS REGION_BEATS CUTOFF FORMAT")
 
 local kVexoName = "VEXO"
+-- Ardour finds a plug-in by its name or its unique ID: an LV2 plug-in's ID is its URI.
+local kPluginIds = {
+	LXVST = { id = kVexoName, type = ARDOUR.PluginType.LXVST, what = "the Linux VST" },
+	LV2 = { id = "https://fernwave.example/vexo", type = ARDOUR.PluginType.LV2, what = "the LV2 plug-in" },
+}
+local wanted = kPluginIds[format]
+assert(wanted, "FORMAT must be LXVST or LV2, not " .. format)
 local kCutoffParameter = 1
 local kVelocity = 100
+
+-- Waits until the engine has finished `count` more process cycles.
+local function wait_for_cycles(count)
+	local kPollMicroseconds = 2000
+	local kLimitMicroseconds = 10000000
+	local engine = Session:engine()
+	local processed = engine:processed_samples()
+	local waited = 0
+	while count > 0 do
+		assert(waited < kLimitMicroseconds, "the engine does not process")
+		ARDOUR.LuaAPI.usleep(kPollMicroseconds)
+		waited = waited + kPollMicroseconds
+		local now = engine:processed_samples()
+		if now ~= processed then
+			processed = now
+			count = count - 1
+		end
+	end
+end
 
 assert(create_session(dir, snapshot, rate), "cannot create the session in " .. dir)
 
@@ -29,8 +58,8 @@ tempo_map:set_tempo(Temporal.Tempo(bpm, bpm, 4), Temporal.timepos_t(0))
 Temporal.TempoMap.update(tempo_map)
 tempo_map = nil
 
-local info = ARDOUR.LuaAPI.new_plugin_info(kVexoName, ARDOUR.PluginType.LXVST)
-assert(not info:isnil(), "Ardour does not list the Linux VST " .. kVexoName .. " (scan cache missing or stale?)")
+local info = ARDOUR.LuaAPI.new_plugin_info(wanted.id, wanted.type)
+assert(not info:isnil(), "Ardour does not list " .. wanted.what .. " " .. wanted.id .. " (not in its plug-in path?)")
 
 local tracks = Session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
 	ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), false, info, nil, nil, 1, "Bass",
@@ -46,6 +75,10 @@ assert(plugin:display_name() == kVexoName, "unexpected instrument " .. plugin:di
 assert(ARDOUR.LuaAPI.set_processor_param(plugin, kCutoffParameter, cutoff), "cannot set Cutoff")
 local cutoff_read = ARDOUR.LuaAPI.get_processor_param(plugin, kCutoffParameter, true)
 assert(math.abs(cutoff_read - cutoff) < 1e-6, "Cutoff reads back as " .. tostring(cutoff_read))
+-- An LV2 plug-in reads its control ports in its run(), so its saved state holds the new
+-- Cutoff only once the engine has processed it, as it would at once in a live session. The
+-- first cycle seen may have begun before the change: wait for two.
+wait_for_cycles(2)
 
 -- The Lua API has no way to create an empty MIDI region directly: bouncing the empty
 -- track over the wanted range gives one, which is then filled with the note.

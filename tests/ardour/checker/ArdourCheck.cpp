@@ -1,12 +1,16 @@
-// Checks what a VEXO session in Ardour produced: the plug-in state saved in two session
-// files (base64 chunks in the session XML) and two exports of a held pattern key.
+// Checks what two VEXO sessions in Ardour produced, one with the VST and one with the LV2
+// plug-in: for each, the plug-in state saved in two session files and two exports of a held
+// pattern key; and that both formats rendered the same.
 //
 // ardour_check --saved A.ardour --resaved B.ardour --audio A.wav --audio-reloaded B.wav
+//              --lv2-saved C.ardour --lv2-resaved D.ardour --lv2-audio C.wav --lv2-audio-reloaded D.wav
 //              --frames N --rate HZ --tempo BPM --note-beat BEAT --hold-beats BEATS
 //              --slot K --steps 36,43,-,... --cutoff VALUE
 //
-// --steps lists the pattern in slot K, one MIDI note per step or "-" for a rest. Prints
-// what it measured; exits 0 when every check passes, 1 otherwise.
+// The VST's chunk is base64 in the session XML; the LV2 plug-in's is base64 in the state
+// file that the session's processor names (plugins/ID/STATE-DIR/state.ttl beside the
+// session file). --steps lists the pattern in slot K, one MIDI note per step or "-" for a
+// rest. Prints what it measured; exits 0 when every check passes, 1 otherwise.
 #include <sndfile.h>
 
 #include <algorithm>
@@ -44,8 +48,12 @@ constexpr std::uint8_t kGateFlag = 0x01;
 constexpr std::uint8_t kUpFlag = 0x02;
 constexpr std::uint8_t kDownFlag = 0x04;
 constexpr int kLowestMidiNote = 36;
-// Ardour writes the plug-in's unique ID ('VEXO') in decimal.
-constexpr const char* kVexoUniqueId = "unique-id=\"1447385167\"";
+// Ardour writes the VST's unique ID ('VEXO') in decimal, the LV2 plug-in's URI as it is.
+constexpr const char* kVstUniqueId = "unique-id=\"1447385167\"";
+constexpr const char* kLv2UniqueId = "unique-id=\"https://fernwave.example/vexo\"";
+// The chunk's property in the LV2 state file, a base64 literal in triple quotes.
+constexpr const char* kLv2ChunkProperty = "<https://fernwave.example/vexo#stateChunk> \"\"\"";
+constexpr const char* kLv2ChunkEnd = "\"\"\"";
 
 // Audio analysis. A step's note starts with silence before it; levels are absolute.
 constexpr double kSilence = 1e-4;       // below this a sample counts as silent
@@ -114,29 +122,74 @@ bool decodeBase64(const std::string& text, std::vector<std::uint8_t>& out) {
     return true;
 }
 
-// The state chunk of the one VEXO processor in a session file; an error text otherwise.
-std::string extractChunk(const std::string& xml, std::vector<std::uint8_t>& chunk) {
-    const std::size_t processor = xml.find(kVexoUniqueId);
-    if (processor == std::string::npos) {
-        return "no VEXO processor";
+enum class PluginFormat { Vst, Lv2 };
+
+// Decodes the base64 text between the first `open` at or after `from` and the next `close`.
+std::string decodeBetween(const std::string& text, std::size_t from, const std::string& open, const std::string& close,
+                          std::vector<std::uint8_t>& chunk) {
+    const std::size_t start = text.find(open, from);
+    if (start == std::string::npos) {
+        return "no chunk";
     }
-    if (xml.find(kVexoUniqueId, processor + 1) != std::string::npos) {
-        return "more than one VEXO processor";
-    }
-    const std::size_t processorEnd = xml.find("</Processor>", processor);
-    const std::size_t open = xml.find("<chunk", processor);
-    if (open == std::string::npos || open > processorEnd) {
-        return "no chunk in the VEXO processor";
-    }
-    const std::size_t textStart = xml.find('>', open);
-    const std::size_t textEnd = xml.find("</chunk>", open);
-    if (textStart == std::string::npos || textEnd == std::string::npos || textEnd < textStart) {
+    const std::size_t end = text.find(close, start + open.size());
+    if (end == std::string::npos) {
         return "unterminated chunk";
     }
-    if (!decodeBase64(xml.substr(textStart + 1, textEnd - textStart - 1), chunk)) {
+    const std::size_t textStart = start + open.size();
+    if (!decodeBase64(text.substr(textStart, end - textStart), chunk)) {
         return "chunk is not base64";
     }
     return "";
+}
+
+// The value of attribute `name` in xml[from, to), or "" when it is not there.
+std::string attribute(const std::string& xml, std::size_t from, std::size_t to, const std::string& name) {
+    const std::string key = " " + name + "=\"";
+    const std::size_t at = xml.find(key, from);
+    if (at == std::string::npos || at >= to) {
+        return "";
+    }
+    const std::size_t valueStart = at + key.size();
+    return xml.substr(valueStart, xml.find('"', valueStart) - valueStart);
+}
+
+// The state chunk of the one VEXO processor in the session file at `path` (its text in
+// `xml`); an error text otherwise.
+std::string extractChunk(const std::string& path, const std::string& xml, PluginFormat pluginFormat,
+                         std::vector<std::uint8_t>& chunk) {
+    const char* uniqueId = pluginFormat == PluginFormat::Vst ? kVstUniqueId : kLv2UniqueId;
+    const std::size_t tagId = xml.find(uniqueId);
+    if (tagId == std::string::npos) {
+        return "no VEXO processor";
+    }
+    if (xml.find(uniqueId, tagId + 1) != std::string::npos) {
+        return "more than one VEXO processor";
+    }
+    const std::size_t processor = xml.rfind("<Processor", tagId);
+    const std::size_t processorEnd = xml.find("</Processor>", tagId);
+    if (processor == std::string::npos || processorEnd == std::string::npos) {
+        return "malformed VEXO processor";
+    }
+    if (pluginFormat == PluginFormat::Vst) {
+        const std::size_t open = xml.find("<chunk", tagId);
+        if (open == std::string::npos || open > processorEnd) {
+            return "no chunk in the VEXO processor";
+        }
+        return decodeBetween(xml, open, ">", "</chunk>", chunk);
+    }
+    const std::string id = attribute(xml, processor, tagId, "id");
+    const std::string stateDir = attribute(xml, tagId, processorEnd, "state-dir");
+    if (id.empty() || stateDir.empty()) {
+        return "the VEXO processor names no state folder";
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string sessionDir = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string statePath = sessionDir + "/plugins/" + id + "/" + stateDir + "/state.ttl";
+    std::string state;
+    if (!readText(statePath, state)) {
+        return "cannot read " + statePath;
+    }
+    return decodeBetween(state, 0, kLv2ChunkProperty, kLv2ChunkEnd, chunk);
 }
 
 std::uint32_t word(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
@@ -170,24 +223,24 @@ int stepNote(std::uint8_t note, std::uint8_t flags) {
     return (note & 0x1F) + kLowestMidiNote + ((flags & kUpFlag) != 0 ? 12 : 0) - ((flags & kDownFlag) != 0 ? 12 : 0);
 }
 
-std::vector<std::uint8_t> loadChunk(const std::string& path, const char* which) {
+std::vector<std::uint8_t> loadChunk(const std::string& path, PluginFormat pluginFormat, const char* which) {
     std::string xml;
     std::vector<std::uint8_t> chunk;
     if (!readText(path, xml)) {
         check(false, std::string("cannot read the ") + which + " session " + path);
         return chunk;
     }
-    const std::string error = extractChunk(xml, chunk);
+    const std::string error = extractChunk(path, xml, pluginFormat, chunk);
     check(error.empty() && chunk.size() == kChunkBytes, std::string(which) + " session holds the VEXO chunk" +
                                                             (error.empty() ? "" : ": " + error) +
                                                             format(" (%.0f bytes)", static_cast<double>(chunk.size())));
     return chunk;
 }
 
-void checkChunks(const std::string& savedPath, const std::string& resavedPath, int slot, const std::vector<int>& steps,
-                 float cutoff) {
-    const std::vector<std::uint8_t> saved = loadChunk(savedPath, "saved");
-    const std::vector<std::uint8_t> resaved = loadChunk(resavedPath, "re-saved");
+void checkChunks(const std::string& savedPath, const std::string& resavedPath, PluginFormat pluginFormat, int slot,
+                 const std::vector<int>& steps, float cutoff) {
+    const std::vector<std::uint8_t> saved = loadChunk(savedPath, pluginFormat, "saved");
+    const std::vector<std::uint8_t> resaved = loadChunk(resavedPath, pluginFormat, "re-saved");
     if (saved.size() != kChunkBytes) {
         return;
     }
@@ -371,15 +424,30 @@ void checkAudio(const Audio& audio, const std::map<std::string, std::string>& ar
     check(pitchFailures == 0, format("every note at its step's pitch (%.0f off)", pitchFailures));
 }
 
-void checkIdentical(const Audio& a, const Audio& b) {
+void checkIdentical(const Audio& a, const Audio& b, const std::string& what) {
     bool same = a.left.size() == b.left.size();
     std::size_t firstDifference = 0;
     for (std::size_t i = 0; same && i < a.left.size(); ++i) {
         same = a.left[i] == b.left[i] && a.right[i] == b.right[i];
         firstDifference = i;
     }
-    check(same, same ? "render after reload is sample-identical"
-                     : format("render after reload differs (first at frame %.0f)", firstDifference));
+    check(same, same ? what + ": sample-identical" : what + format(": differs (first at frame %.0f)", firstDifference));
+}
+
+// The checks of one format's session; returns its first export (empty when unreadable).
+Audio checkSession(const char* title, PluginFormat pluginFormat, const std::string& prefix,
+                   const std::map<std::string, std::string>& args, int slot, const std::vector<int>& pattern) {
+    std::printf("%s\n", title);
+    checkChunks(args.at(prefix + "saved"), args.at(prefix + "resaved"), pluginFormat, slot, pattern,
+                std::stof(args.at("cutoff")));
+    Audio first, second;
+    if (readAudio(args.at(prefix + "audio"), first)) {
+        checkAudio(first, args, pattern);
+    }
+    if (readAudio(args.at(prefix + "audio-reloaded"), second) && !first.left.empty()) {
+        checkIdentical(first, second, "render after reload");
+    }
+    return first;
 }
 
 int run(int argc, char** argv) {
@@ -391,8 +459,9 @@ int run(int argc, char** argv) {
         }
         args[argv[i] + 2] = argv[i + 1];
     }
-    for (const char* name : {"saved", "resaved", "audio", "audio-reloaded", "frames", "rate", "tempo", "note-beat",
-                             "hold-beats", "slot", "steps", "cutoff"}) {
+    for (const char* name :
+         {"saved", "resaved", "audio", "audio-reloaded", "lv2-saved", "lv2-resaved", "lv2-audio", "lv2-audio-reloaded",
+          "frames", "rate", "tempo", "note-beat", "hold-beats", "slot", "steps", "cutoff"}) {
         if (args.count(name) == 0) {
             std::fprintf(stderr, "ardour_check: --%s is required\n", name);
             return 2;
@@ -408,13 +477,11 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "ardour_check: --slot must be 0..127\n");
         return 2;
     }
-    checkChunks(args["saved"], args["resaved"], slot, pattern, std::stof(args["cutoff"]));
-    Audio first, second;
-    if (readAudio(args["audio"], first)) {
-        checkAudio(first, args, pattern);
-    }
-    if (readAudio(args["audio-reloaded"], second) && !first.left.empty()) {
-        checkIdentical(first, second);
+    const Audio vst = checkSession("VST session:", PluginFormat::Vst, "", args, slot, pattern);
+    const Audio lv2 = checkSession("LV2 session:", PluginFormat::Lv2, "lv2-", args, slot, pattern);
+    if (!vst.left.empty() && !lv2.left.empty()) {
+        std::printf("Both formats:\n");
+        checkIdentical(vst, lv2, "LV2 render against the VST render");
     }
     std::printf("%s\n", failures == 0 ? "all checks passed" : "some checks FAILED");
     return failures == 0 ? 0 : 1;
