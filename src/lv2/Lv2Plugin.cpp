@@ -5,7 +5,6 @@
 #include <lv2/time/time.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "editor/EditorPlugin.h"
@@ -72,9 +71,6 @@ Lv2Plugin::Lv2Plugin(double sampleRate, const std::string& bundlePath, const LV2
                  urid(LV2_TIME__beatsPerBar),
                  urid(LV2_TIME__beatsPerMinute),
                  urid(kStateChunkUri)};
-    for (int i = 0; i < kNumParameters; ++i) {
-        seenControls_[static_cast<std::size_t>(i)] = kParameterInfo[i].defaultValue;
-    }
     plugin_ = std::make_unique<EditorPlugin>(&Lv2Plugin::hostCallback, bundlePath);
     plugin_->getAeffect()->user = this;
     plugin_->setSampleRate(static_cast<float>(sampleRate));
@@ -103,7 +99,7 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data) {
             break;
         default:
             if (port >= kFirstParameterPort && port < kPortCount) {
-                controls_[port - kFirstParameterPort] = static_cast<const float*>(data);
+                controls_.connect(static_cast<int>(port - kFirstParameterPort), static_cast<const float*>(data));
             }
             break;
     }
@@ -173,25 +169,6 @@ VstIntPtr Lv2Plugin::answerPlugin(VstInt32 opcode, VstInt32 index, void* ptr, fl
     }
 }
 
-void Lv2Plugin::applyControlPorts() {
-    const bool adopt = adoptControls_.exchange(false);
-    for (int i = 0; i < kNumParameters; ++i) {
-        const auto slot = static_cast<std::size_t>(i);
-        if (controls_[slot] == nullptr) {
-            continue;
-        }
-        const float value = *controls_[slot];
-        if (!std::isfinite(value) || value == seenControls_[slot]) {
-            continue;
-        }
-        seenControls_[slot] = value;
-        // The editor's own edits come back this way: the plug-in has them already.
-        if (!adopt && (i == kReserved || value != plugin_->getParameter(i))) {
-            plugin_->setParameter(i, value);
-        }
-    }
-}
-
 void Lv2Plugin::readPosition(const LV2_Atom_Object& position) {
     const LV2_Atom* frame = nullptr;
     const LV2_Atom* speed = nullptr;
@@ -244,7 +221,7 @@ void Lv2Plugin::run(std::uint32_t frames) {
         writeMidiOut();
         return;
     }
-    applyControlPorts();
+    controls_.takeUnlessClaimed(*plugin_);
 
     // Slices end where a time:Position takes effect and where the 64 events the block loop
     // takes at once are used up; the events in between keep their frames within the slice.
@@ -303,6 +280,8 @@ void Lv2Plugin::writeMidiOut() {
 }
 
 LV2_State_Status Lv2Plugin::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
+    // A port moved since the last run belongs in the state: the host saves it as shown.
+    controls_.take(*plugin_);
     void* data = nullptr;
     const VstInt32 size = plugin_->getChunk(&data, false);
     if (data == nullptr || size <= 0) {
@@ -330,7 +309,11 @@ LV2_State_Status Lv2Plugin::restore(LV2_State_Retrieve_Function retrieve, LV2_St
     }
     // The interface's pointer is not const; the plug-in only reads through it.
     plugin_->setChunk(const_cast<void*>(data), static_cast<VstInt32>(size), false);
-    adoptControls_ = true;
+    // The state wins over the ports' values where they differ: changes made inside the
+    // plug-in (MIDI controllers, programs, preset files) never reach the host's ports, so
+    // the values a host restores into them may be stale, while the state is complete. A
+    // port the host moves afterwards counts again.
+    controls_.adoptOnNextTake();
     return LV2_STATE_SUCCESS;
 }
 

@@ -15,6 +15,7 @@
 
 #include "host/MidiEventQueue.h"
 #include "host/Shared.h"
+#include "lv2/ControlPorts.h"
 #include "lv2/HostTransport.h"
 #include "lv2/Lv2Ports.h"
 #include "lv2/MidiOutList.h"
@@ -95,7 +96,6 @@ private:
                                   float opt);
     VstIntPtr answerPlugin(VstInt32 opcode, VstInt32 index, void* ptr, float opt);
 
-    void applyControlPorts();
     void readPosition(const LV2_Atom_Object& position);
     bool addMidi(const LV2_Atom& body, std::uint32_t frame);
     // Renders frames start..end-1 of the run with the MIDI collected for them.
@@ -109,11 +109,7 @@ private:
     LV2_Atom_Sequence* midiOut_ = nullptr;
     float* left_ = nullptr;
     float* right_ = nullptr;
-    std::array<const float*, kNumParameters> controls_{};
-    // The control values last taken; they start as the defaults the bundle announces.
-    std::array<float, kNumParameters> seenControls_{};
-    // After a restore the next run takes the ports' values as seen: the state's parameters stay.
-    std::atomic<bool> adoptControls_{false};
+    ControlPorts controls_;
 
     // The MIDI of the slice being collected, as the VST interface hands it over.
     std::array<VstMidiEvent, kEventQueueCapacity> midiIn_{};

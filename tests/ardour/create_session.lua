@@ -75,9 +75,10 @@ assert(plugin:display_name() == kVexoName, "unexpected instrument " .. plugin:di
 assert(ARDOUR.LuaAPI.set_processor_param(plugin, kCutoffParameter, cutoff), "cannot set Cutoff")
 local cutoff_read = ARDOUR.LuaAPI.get_processor_param(plugin, kCutoffParameter, true)
 assert(math.abs(cutoff_read - cutoff) < 1e-6, "Cutoff reads back as " .. tostring(cutoff_read))
--- An LV2 plug-in reads its control ports in its run(), so its saved state holds the new
--- Cutoff only once the engine has processed it, as it would at once in a live session. The
--- first cycle seen may have begun before the change: wait for two.
+-- Ardour keeps a value set on an LV2 control port in a copy of its own and writes it into
+-- the port only right before the plug-in's next run(): until the engine has processed a
+-- cycle, no LV2 plug-in can see the new Cutoff, and a state saved now would hold the old one.
+-- The first cycle seen may have begun before the change: wait for two.
 wait_for_cycles(2)
 
 -- The Lua API has no way to create an empty MIDI region directly: bouncing the empty

@@ -187,5 +187,32 @@ TEST(Lv2Host, StateRoundTripsByteForByteAndOutlivesTheHostsPortValues) {
     EXPECT_TRUE(savedChunk(host) == moved);
 }
 
+// A host may move a port and save before the plug-in runs again (a scripted host, a
+// bypassed plug-in): the state still holds the value the host shows and saves.
+TEST(Lv2Host, SaveTakesAPortMovedSinceTheLastRun) {
+    TempDir dir;
+    const std::string bundle = dir.file(lv2::kBundleName);
+    fs::copy(VEXO_LV2_DIR, bundle, fs::copy_options::recursive);
+    constexpr float kMovedCutoff = 0.625f;
+    std::vector<float> left(kBlockFrames), right(kBlockFrames);
+
+    Lv2Host host;
+    ASSERT_TRUE(loadLv2(host, bundle));
+    host.activate();
+    host.run(left.data(), right.data(), kBlockFrames);
+    host.setControl(lv2::kFirstParameterPort + kCutoff, kMovedCutoff);
+    const std::vector<std::uint8_t> saved = savedChunk(host);
+
+    Lv2Host reloaded;
+    ASSERT_TRUE(loadLv2(reloaded, bundle));
+    ASSERT_TRUE(reloaded.restoreState({{lv2::kStateChunkUri, "http://lv2plug.in/ns/ext/atom#Chunk", saved}}));
+    reloaded.activate();
+    reloaded.run(left.data(), right.data(), kBlockFrames);
+    const std::vector<std::uint8_t> resaved = savedChunk(reloaded);
+    ChunkContents contents;
+    ASSERT_EQ(readStateChunk(resaved.data(), resaved.size(), contents), ChunkReadResult::Read);
+    EXPECT_EQ(contents.programs[0].slots[kParameterInfo[kCutoff].programSlot], kMovedCutoff);
+}
+
 }  // namespace
 }  // namespace vexo::test
