@@ -127,6 +127,7 @@ struct BenchHooks {
             sequencer.tick(note);
         }
     }
+    bool quiet() const { return !play; }
     bool audition(double&) { return false; }
     void write(int i, double sample) { out[i] = static_cast<float>(sample); }
 };

@@ -218,6 +218,8 @@ void SynthPlugin::renderSlice(float* outL, float* outR, int frames) {
                 plugin.clock_.tick();
             }
         }
+        // Stopped, the clock's ticks change nothing the voice reads.
+        bool quiet() const { return (!clocked || !plugin.clock_.playing()) && !plugin.wavePreview_.playing(); }
         bool audition(double& extra) {
             if (!plugin.wavePreview_.playing()) {
                 return false;

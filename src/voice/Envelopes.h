@@ -61,6 +61,15 @@ public:
     // kind are updated in pairs: the gate envelope with the attack ramp, the two decay
     // envelopes, the accent capacitor with the VCA accent level.
     VEXO_ALWAYS_INLINE void update(NoteState& note, const EnvelopeBlock& block) {
+        updateDecay(note, block);
+        updateAccent(note, block);
+        updateFollowers(note, block);
+    }
+
+    // update in three parts, in this order: the decay envelopes; the accent circuit; the
+    // gate envelope, attack ramp and the smoothers that follow the others. Each part is a
+    // short chain of its own, so a render loop can spread them between other work.
+    VEXO_ALWAYS_INLINE void updateDecay(NoteState& note, const EnvelopeBlock& block) {
         const bool gate = note.noteGate == 1;
         const double decay = note.accentOn != 0 ? block.accentDecayCoef : block.decayCoef;
         if (note.envTrigger != 0) {
@@ -75,7 +84,9 @@ public:
         if (note.samplesSinceTrigger < INT_MAX) {
             ++note.samplesSinceTrigger;
         }
+    }
 
+    VEXO_ALWAYS_INLINE void updateAccent(NoteState& note, const EnvelopeBlock& block) {
         accentDrive_ = block.accentAmount * (filterEnv() + accentSweep_);
         accentSweep_ = static_cast<float>(accentSweep_ * (1 - kAccentSweepLoss));
 
@@ -84,6 +95,10 @@ public:
         rk4Step(accent_, Double2{charge ? accentDrive_ : 0.0, rise ? note.stepAccent * accentDrive_ : 0.0},
                 Double2{charge ? block.accentChargeCoef : block.accentDischargeCoef,
                         rise ? block.accentVcaAttackCoef : kAccentVcaReleaseCoef});
+    }
+
+    VEXO_ALWAYS_INLINE void updateFollowers(NoteState& note, const EnvelopeBlock& block) {
+        const bool gate = note.noteGate == 1;
         rk4Step(accentCapSmoothed_, accentCap(), kAccentCapSmoothingCoef);
 
         // The gate envelope and the attack ramp as one pair, in registers.

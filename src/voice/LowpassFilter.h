@@ -76,6 +76,14 @@ struct CutoffInputs {
 class CutoffControl {
 public:
     VEXO_ALWAYS_INLINE FilterControl compute(const CutoffInputs& in, const FilterBlock& block) {
+        FilterControl c = computeCoefficient(in, block);
+        completeControl(c, block);
+        return c;
+    }
+
+    // compute in two halves, so that a render loop can put other work between them: the
+    // stage coefficient g and the resonance amount k, then from them the rest.
+    VEXO_ALWAYS_INLINE FilterControl computeCoefficient(const CutoffInputs& in, const FilterBlock& block) {
         const double e = block.envmodCurve ? envModCurve_(in.envMod) : in.envMod;
         const double depth = kEnvDepthMin + e * (kEnvDepthMax - kEnvDepthMin);
         const double R = block.resonance;
@@ -99,9 +107,14 @@ public:
         if (block.halfRateScale) {
             c.g = kStageCoefScaleRateClass2 * c.g;
         }
+        c.k = (0.93 + 0.07 * in.attackRamp) * in.resonance;
+        return c;
+    }
+
+    VEXO_ALWAYS_INLINE static void completeControl(FilterControl& c, const FilterBlock& block) {
+        const FilterTables& tables = *block.tables;
         c.gPair = Double2{c.g, c.g};
         c.gHalfPair = c.gPair * 0.5;
-        c.k = (0.93 + 0.07 * in.attackRamp) * in.resonance;
         const TablePosition curvePosition = tablePosition<kFilterCurveTableSize>(256 * c.g);
         c.feedback = interp(tables.feedbackGain, curvePosition) * block.feedbackScale;
         const double levelCurve = interp(tables.level, curvePosition);
@@ -119,7 +132,6 @@ public:
             c.saturationScale = s;
             c.inverseSaturationScale = 1 / s;
         }
-        return c;
     }
 
 private:
@@ -161,53 +173,58 @@ public:
     // plain steps while the guard stays exact.
     template <int P, int Mode, bool HalfCoef>
     VEXO_ALWAYS_INLINE double pole(double x, const FilterControl& c, const FilterBlock& block, HalfStepGuard& guard) {
-        const double g = c.g;
+        return poleStep<P, Mode, HalfCoef>(poleInput<P, Mode>(x, c, block), c, guard);
+    }
+
+    // A pole in two halves, for finer interleaving: its input (the feedback, or the clipper
+    // on the stage before) and its step.
+    template <int P, int Mode>
+    VEXO_ALWAYS_INLINE auto poleInput(double x, const FilterControl& c, const FilterBlock& block) const {
         const double k = c.k;
         const double S = c.saturationScale;
         const double s = c.inverseSaturationScale;
-        if constexpr (Mode == kFilter24dB) {
-            if constexpr (P == 1) {
-                step<HalfCoef>(stage1_, x - block.vccFactor * c.feedback * y1 * k, c, guard);
-            } else if constexpr (P == 2) {
-                step<HalfCoef>(stage2_, stage1_.value[0], c, guard);
-            } else if constexpr (P == 3) {
-                step<HalfCoef>(stage3_, stage2_.value[0], c, guard);
-            } else {
-                step<HalfCoef>(stage4_, sat(S * stage3_.value[0]) * s, c, guard);
-                y1 = static_cast<float>(stage4_.value[0]);
-                return stage4_.value[0];
-            }
-        } else if constexpr (Mode == kFilter18dBPure) {
-            if constexpr (P == 1) {
-                step<HalfCoef>(stage1_, x - c.feedback * y1 * k, c, guard);
-            } else if constexpr (P == 2) {
-                step<HalfCoef>(stage2_, stage1_.value[0], c, guard);
-            } else if constexpr (P == 3) {
-                step<HalfCoef>(stage3_, stage2_.value[0], c, guard);
-            } else {
-                step<HalfCoef>(stage4_, stage3_.value[0], c, guard);
-                y1 = static_cast<float>(stage4_.value[0]);
-                return stage3_.value[0];
-            }
-        } else {
+        if constexpr (Mode == kFilter18dBEmulated) {
             // Lane 0 the non-linear resonant chain s1..s4, lane 1 the linear chain s5..s8.
             if constexpr (P == 1) {
                 const Double2 feedback = Double2{block.vccFactor * c.feedback, c.feedback} *
                                          Double2{static_cast<double>(y1), static_cast<double>(y2)} * k;
-                step<HalfCoef>(stage1_, x - feedback, c, guard);
-            } else if constexpr (P == 2) {
-                step<HalfCoef>(stage2_, Double2{sat(S * stage1_.value[0]) * s, stage1_.value[1]}, c, guard);
-            } else if constexpr (P == 3) {
-                step<HalfCoef>(stage3_, Double2{sat(S * stage2_.value[0]) * s, stage2_.value[1]}, c, guard);
+                return x - feedback;
             } else {
-                step<HalfCoef>(stage4_, Double2{sat(S * stage3_.value[0]) * s, stage3_.value[1]}, c, guard);
-                y1 = static_cast<float>(stage4_.value[0]);
-                y2 = static_cast<float>(stage4_.value[1]);
-                const double k2 = k * k;
-                return (1 - k2) * stage3_.value[1] + k2 * ((1 - g / 2) * stage4_.value[0] + (g / 2) * stage3_.value[0]);
+                const OnePolePair& before = P == 2 ? stage1_ : (P == 3 ? stage2_ : stage3_);
+                return Double2{sat(S * before.value[0]) * s, before.value[1]};
+            }
+        } else {
+            if constexpr (P == 1) {
+                const double feedback = Mode == kFilter24dB ? block.vccFactor * c.feedback : c.feedback;
+                return x - feedback * y1 * k;
+            } else if constexpr (P == 2) {
+                return stage1_.value[0];
+            } else if constexpr (P == 3) {
+                return stage2_.value[0];
+            } else if constexpr (Mode == kFilter24dB) {
+                return sat(S * stage3_.value[0]) * s;
+            } else {
+                return stage3_.value[0];
             }
         }
-        return 0.0;
+    }
+
+    template <int P, int Mode, bool HalfCoef, class Input>
+    VEXO_ALWAYS_INLINE double poleStep(Input in, const FilterControl& c, HalfStepGuard& guard) {
+        OnePolePair& stage = P == 1 ? stage1_ : (P == 2 ? stage2_ : (P == 3 ? stage3_ : stage4_));
+        step<HalfCoef>(stage, in, c, guard);
+        if constexpr (P < 4) {
+            return 0.0;
+        } else if constexpr (Mode == kFilter18dBEmulated) {
+            y1 = static_cast<float>(stage4_.value[0]);
+            y2 = static_cast<float>(stage4_.value[1]);
+            const double g = c.g;
+            const double k2 = c.k * c.k;
+            return (1 - k2) * stage3_.value[1] + k2 * ((1 - g / 2) * stage4_.value[0] + (g / 2) * stage3_.value[0]);
+        } else {
+            y1 = static_cast<float>(stage4_.value[0]);
+            return Mode == kFilter24dB ? stage4_.value[0] : stage3_.value[0];
+        }
     }
 
     // Stage n (1..8) of the filter: 1..4 the resonant chain, 5..8 the linear chain.

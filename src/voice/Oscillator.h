@@ -147,11 +147,24 @@ class Oscillator {
 public:
     // One output sample at the frequency in Hz, then the phase advances by one sample.
     VEXO_ALWAYS_INLINE double next(float& phase, double frequency, const OscillatorBlock& block) {
+        return read(phase, choose(frequency, block), block);
+    }
+
+    // next in two halves, so that a render loop can put other work between them: the phase
+    // increment and the band-limited cycle for the frequency, then the sample and the
+    // phase's advance.
+    struct Choice {
+        double increment;
+        CycleView cycle;
+    };
+    VEXO_ALWAYS_INLINE Choice choose(double frequency, const OscillatorBlock& block) {
         const double increment = frequency * block.inverseSampleRate;
-        const CycleView cycle = cycles_(increment, block);
-        const double v = readCycle(cycle.samples, cycle.length, phase);
+        return {increment, cycles_(increment, block)};
+    }
+    VEXO_ALWAYS_INLINE double read(float& phase, const Choice& choice, const OscillatorBlock& block) {
+        const double v = readCycle(choice.cycle.samples, choice.cycle.length, phase);
         const double out = block.waveGain * v * block.vcoGain;
-        advance(phase, increment);
+        advance(phase, choice.increment);
         return out;
     }
 

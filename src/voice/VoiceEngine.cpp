@@ -98,6 +98,26 @@ bool VoiceEngine::beginBlock(float sampleRate, const VoiceControls& controls, co
     return true;
 }
 
+void VoiceEngine::restFrames(const NoteState& note, int frames) {
+    if (note.noteGate == 1) {
+        releaseCounter_ = 0;
+    } else {
+        releaseCounter_ = releaseCounter_ > INT_MAX - frames ? INT_MAX : releaseCounter_ + frames;
+    }
+    // A settled smoother alternates between two states, so only the parity of the steps
+    // counts; one still moving takes every step.
+    SmoothedControls next;
+    if (smoothingAlternates(next)) {
+        if (frames % 2 != 0) {
+            smoothed_ = next;
+        }
+        return;
+    }
+    for (int i = 0; i < frames; ++i) {
+        smoothed_.step(smoothTargets_, smoothSpeed_);
+    }
+}
+
 void VoiceEngine::resetEnvelopes() {
     envelopes_.reset();
 }

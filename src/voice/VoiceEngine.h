@@ -109,11 +109,21 @@ public:
     // renderFrame frame by frame. Per frame i, in this order: hooks.tick() (the step clock),
     // the voice's reading and updating of the note, bool hooks.audition(double& extra)
     // (true when extra is to be added to the sample), hooks.write(i, sample), each in frame
-    // order. The writes of a sub-block of kBlockPassFrames frames come after its ticks and
-    // the next frame's (see renderSubBlocks). Only valid after a beginBlock that returned
-    // true.
+    // order. When bool hooks.quiet() says that for this slice the ticks change nothing the
+    // voice reads and every audition would return false, and the voice is silent and stays
+    // so, the slice is only written (silence), without ticks or auditions. The writes of a
+    // sub-block of kBlockPassFrames frames come after its ticks and the next frame's (see
+    // renderSubBlocks). Only valid after a beginBlock that returned true.
     template <class Hooks>
     VEXO_ALWAYS_INLINE void renderSlice(NoteState& note, int frames, Hooks& hooks);
+
+    // A slice whose note does not change leaves a voice that is idle (or at Volume 0) silent.
+    bool staysSilent(const NoteState& note) const {
+        return !(controls_.volume > 0.0f) || (note.noteGate != 1 && releaseCounter_ >= activeClocks_);
+    }
+    // What silent frames change, for a slice in which staysSilent holds: the idle rule's
+    // count and the knob smoothing.
+    void restFrames(const NoteState& note, int frames);
 
     // The host's resume: the filter envelope and the VCA decay envelope restart from 0.
     void resetEnvelopes();
@@ -155,11 +165,27 @@ private:
     VEXO_ALWAYS_INLINE bool prepareStart(NoteState& note);
     VEXO_ALWAYS_INLINE void prepareOscillator(NoteState& note, FrameInputs& in);
     VEXO_ALWAYS_INLINE void prepareControl(NoteState& note, FrameInputs& in);
+    // prepareOscillator and prepareControl in halves, for the render loop to spread: the
+    // pitch and the cycle to read, then the sample; the stage coefficient, then the rest of
+    // the filter control and the gains.
+    VEXO_ALWAYS_INLINE Oscillator::Choice chooseCycle(NoteState& note);
+    VEXO_ALWAYS_INLINE void readOscillator(NoteState& note, const Oscillator::Choice& choice, FrameInputs& in);
+    VEXO_ALWAYS_INLINE void prepareCutoff(const NoteState& note, FrameInputs& in);
+    VEXO_ALWAYS_INLINE void prepareGains(NoteState& note, FrameInputs& in);
     VEXO_ALWAYS_INLINE double outputStage(double y, const FrameInputs& in);
     // The idle rule of one frame: true while the voice sounds.
     VEXO_ALWAYS_INLINE bool idleRule(const NoteState& note);
     // prepareFrame for the frame after a silent one, with the smoothing of SilentSmoothing.
     VEXO_ALWAYS_INLINE bool prepareAfterSilence(NoteState& note, FrameInputs& in, SilentSmoothing& silent);
+    // The smoothed knobs one step on, into next; true when a second step leads back to the
+    // current bits: the two states then alternate for as long as the targets stay.
+    bool smoothingAlternates(SmoothedControls& next) const {
+        next = smoothed_;
+        next.step(smoothTargets_, smoothSpeed_);
+        SmoothedControls back = next;
+        back.step(smoothTargets_, smoothSpeed_);
+        return std::memcmp(&back, &smoothed_, sizeof back) == 0;
+    }
     // Brings smoothed_ up to the current state.
     VEXO_ALWAYS_INLINE void catchUp(SilentSmoothing& silent);
     // A sub-block of a slice: each frame's inputs, prepared one frame ahead of the filter
@@ -185,6 +211,11 @@ private:
     // preparation of frame j + 1 when prepareNext.
     template <int Mode, class Hooks>
     VEXO_ALWAYS_INLINE void filterFrame(NoteState& note, int j, bool prepareNext, Hooks& hooks, HalfStepGuard& guard);
+    // The tick and preparation of frame f of the sub-block on their own: in full after a
+    // sounding frame, else with the silent smoothing shortcut.
+    template <class Hooks>
+    VEXO_ALWAYS_INLINE void prepareAlone(NoteState& note, int f, bool afterSounding, Hooks& hooks,
+                                         SilentSmoothing& silent);
     // The filter pass of the sub-block's n frames once more with the plain steps, from the
     // states it started with.
     template <int Mode>
@@ -256,16 +287,8 @@ VEXO_ALWAYS_INLINE bool VoiceEngine::idleRule(const NoteState& note) {
 
 VEXO_ALWAYS_INLINE bool VoiceEngine::prepareAfterSilence(NoteState& note, FrameInputs& in, SilentSmoothing& silent) {
     if (!silent.checked) {
-        // Two steps that lead back to the same bits repeat for as long as the targets stay.
         silent.checked = true;
-        SmoothedControls next = smoothed_;
-        next.step(smoothTargets_, smoothSpeed_);
-        SmoothedControls back = next;
-        back.step(smoothTargets_, smoothSpeed_);
-        if (std::memcmp(&back, &smoothed_, sizeof back) == 0) {
-            silent.periodic = true;
-            silent.other = next;
-        }
+        silent.periodic = smoothingAlternates(silent.other);
     }
     if (!silent.periodic) {
         return prepareFrame(note, in);
@@ -291,16 +314,30 @@ VEXO_ALWAYS_INLINE void VoiceEngine::catchUp(SilentSmoothing& silent) {
 }
 
 VEXO_ALWAYS_INLINE void VoiceEngine::prepareOscillator(NoteState& note, FrameInputs& in) {
+    readOscillator(note, chooseCycle(note), in);
+}
+
+VEXO_ALWAYS_INLINE Oscillator::Choice VoiceEngine::chooseCycle(NoteState& note) {
     if (note.prevSlide == 1) {
         rk4Step(pitchGlide_, note.stepPitch, slideCoef_);
     } else {
         pitchJump_(pitchGlide_, note.stepPitch);
     }
     frequency_ = tuneFactor_(2 * smoothed_.tune() - 1) * pitchGlide_.value;
-    in.oscillator = oscillator_.next(note.oscPhase, frequency_, oscillatorBlock_);
+    return oscillator_.choose(frequency_, oscillatorBlock_);
+}
+
+VEXO_ALWAYS_INLINE void VoiceEngine::readOscillator(NoteState& note, const Oscillator::Choice& choice,
+                                                    FrameInputs& in) {
+    in.oscillator = oscillator_.read(note.oscPhase, choice, oscillatorBlock_);
 }
 
 VEXO_ALWAYS_INLINE void VoiceEngine::prepareControl(NoteState& note, FrameInputs& in) {
+    prepareCutoff(note, in);
+    prepareGains(note, in);
+}
+
+VEXO_ALWAYS_INLINE void VoiceEngine::prepareCutoff(const NoteState& note, FrameInputs& in) {
     CutoffInputs cutoff;
     cutoff.cutoff2 = smoothed_.cutoff() * smoothed_.cutoff();
     cutoff.envMod = smoothed_.envMod();
@@ -310,7 +347,11 @@ VEXO_ALWAYS_INLINE void VoiceEngine::prepareControl(NoteState& note, FrameInputs
     cutoff.accentOn = note.accentOn;
     cutoff.accentDrive = envelopes_.accentDrive();
     cutoff.attackRamp = note.attackRamp.value;
-    in.control = cutoffControl_.compute(cutoff, filterBlock_);
+    in.control = cutoffControl_.computeCoefficient(cutoff, filterBlock_);
+}
+
+VEXO_ALWAYS_INLINE void VoiceEngine::prepareGains(NoteState& note, FrameInputs& in) {
+    CutoffControl::completeControl(in.control, filterBlock_);
     in.gains = output_.gains(in.control.level, envelopes_, outputBlock_);
     note.envTrigger = 0;
     in.drive = smoothed_.drive();
@@ -330,12 +371,15 @@ VEXO_ALWAYS_INLINE double VoiceEngine::outputStage(double y, const FrameInputs& 
 // The filter is a serial chain: four Runge-Kutta poles with a division each and up to three
 // clippers with another, every operation waiting for the one before, so on its own it
 // leaves most of the processor idle. Everything else in a frame is independent of it, but
-// the processor only looks a few hundred instructions ahead. So a slice runs in sub-blocks
-// of kBlockPassFrames frames, each in two passes:
+// the processor only looks a few hundred instructions ahead, and the instructions waiting
+// for the filter fill that window. So a slice runs in sub-blocks of kBlockPassFrames
+// frames, each in two passes:
 // - the filter pass, frame by frame: while the poles of frame j run, frame j + 1 is
-//   prepared in the gaps between them (step clock tick, smoothing, envelopes, oscillator,
-//   cutoff control); then frame j's gains and the stages after the filter that carry state
-//   from frame to frame (high-pass, the distortion's pre-filter);
+//   prepared in the gaps between their halves (step clock tick, smoothing, envelopes,
+//   oscillator, cutoff control), in pieces placed where the processor finds room for them
+//   (measured: the placement changes the speed by a third); then frame j's gains and the
+//   stages after the filter that carry state from frame to frame (high-pass, the
+//   distortion's pre-filter);
 // - the block pass over the sub-block's sounding frames: the distortion's clipper and
 //   decimator, the wet mix and the volume, several frames at a time in vector lanes; the
 //   output clipper; the samples to the hooks.
@@ -346,23 +390,19 @@ template <int Mode, class Hooks>
 VEXO_ALWAYS_INLINE void VoiceEngine::renderSubBlocks(NoteState& note, int frames, Hooks& hooks) {
     SubBlock& block = subBlock_;
     SilentSmoothing silent;
-    hooks.tick();
-    block.active[0] = prepareFrame(note, block.inputs[0]);
-    block.audition[0] = hooks.audition(block.extra[0]);
+    prepareAlone(note, 0, true, hooks, silent);
     for (int first = 0; first < frames; first += kBlockPassFrames) {
         const int n = frames - first < kBlockPassFrames ? frames - first : kBlockPassFrames;
-        const bool sliceGoesOn = first + n < frames;
         const FilterPassState start{filter_, output_.frontState()};
         HalfStepGuard guard;
         block.sounding.count = 0;
         for (int j = 0; j < n; ++j) {
-            const bool prepareNext = j + 1 < n || sliceGoesOn;
+            const bool prepareNext = first + j + 1 < frames;
             if (block.active[j]) {
                 filterFrame<Mode>(note, j, prepareNext, hooks, guard);
             } else if (prepareNext) {
-                hooks.tick();
-                block.active[j + 1] = prepareAfterSilence(note, block.inputs[j + 1], silent);
-                block.audition[j + 1] = hooks.audition(block.extra[j + 1]);
+                // After a silent frame the smoothing may take the silent shortcut.
+                prepareAlone(note, j + 1, false, hooks, silent);
             }
         }
         if (!guard.exact()) {
@@ -385,29 +425,54 @@ VEXO_ALWAYS_INLINE void VoiceEngine::renderSubBlocks(NoteState& note, int frames
     catchUp(silent);
 }
 
+template <class Hooks>
+VEXO_ALWAYS_INLINE void VoiceEngine::prepareAlone(NoteState& note, int f, bool afterSounding, Hooks& hooks,
+                                                  SilentSmoothing& silent) {
+    SubBlock& block = subBlock_;
+    hooks.tick();
+    block.active[f] =
+        afterSounding ? prepareFrame(note, block.inputs[f]) : prepareAfterSilence(note, block.inputs[f], silent);
+    block.audition[f] = hooks.audition(block.extra[f]);
+}
+
 template <int Mode, class Hooks>
 VEXO_ALWAYS_INLINE void VoiceEngine::filterFrame(NoteState& note, int j, bool prepareNext, Hooks& hooks,
                                                  HalfStepGuard& guard) {
     SubBlock& block = subBlock_;
     const FrameInputs& current = block.inputs[j];
     FrameInputs& next = block.inputs[j + 1];
-    filter_.pole<1, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    const FilterControl& control = current.control;
+    filter_.pole<1, Mode, true>(current.oscillator, control, filterBlock_, guard);
     bool active = false;
+    Oscillator::Choice cycle{};
     if (prepareNext) {
         hooks.tick();
         active = prepareStart(note);
     }
-    filter_.pole<2, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
     if (active) {
-        envelopes_.update(note, envelopeBlock_);
+        envelopes_.updateDecay(note, envelopeBlock_);
+        cycle = chooseCycle(note);
     }
-    filter_.pole<3, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    const auto in2 = filter_.poleInput<2, Mode>(current.oscillator, control, filterBlock_);
     if (active) {
-        prepareOscillator(note, next);
+        envelopes_.updateAccent(note, envelopeBlock_);
     }
-    const double y = filter_.pole<4, Mode, true>(current.oscillator, current.control, filterBlock_, guard);
+    filter_.poleStep<2, Mode, true>(in2, control, guard);
     if (active) {
-        prepareControl(note, next);
+        envelopes_.updateFollowers(note, envelopeBlock_);
+    }
+    const auto in3 = filter_.poleInput<3, Mode>(current.oscillator, control, filterBlock_);
+    if (active) {
+        readOscillator(note, cycle, next);
+    }
+    filter_.poleStep<3, Mode, true>(in3, control, guard);
+    if (active) {
+        prepareCutoff(note, next);
+    }
+    const auto in4 = filter_.poleInput<4, Mode>(current.oscillator, control, filterBlock_);
+    const double y = filter_.poleStep<4, Mode, true>(in4, control, guard);
+    if (active) {
+        prepareGains(note, next);
     }
     afterFilter(y, current);
     if (prepareNext) {
@@ -437,6 +502,13 @@ VEXO_NOINLINE void VoiceEngine::refilter(int n, const FilterPassState& start) {
 template <class Hooks>
 VEXO_ALWAYS_INLINE void VoiceEngine::renderSlice(NoteState& note, int frames, Hooks& hooks) {
     if (frames <= 0) {
+        return;
+    }
+    if (hooks.quiet() && staysSilent(note)) {
+        restFrames(note, frames);
+        for (int i = 0; i < frames; ++i) {
+            hooks.write(i, 0.0);
+        }
         return;
     }
     switch (filterBlock_.mode) {

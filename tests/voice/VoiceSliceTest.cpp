@@ -2,6 +2,7 @@
 // voice takes: the clamped clipper and the caches of values that a held note repeats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -53,6 +54,11 @@ struct TestClock {
         }
         ++frame;
     }
+
+    // The next `frames` ticks lie within a rest and change nothing.
+    bool restsFor(int frames) const {
+        return (frame / 700) % 8 >= 5 && frame % 700 != 0 && frame % 700 + frames <= 700;
+    }
 };
 
 // Records the order of the hook calls and adds a preview value on some frames.
@@ -62,7 +68,10 @@ struct RecordingHooks {
     std::vector<double>& out;
     std::vector<char>& calls;
     int ticks = 0;
+    bool previews = true;
+    bool quietSlice = false;
 
+    bool quiet() const { return quietSlice; }
     void tick() {
         calls.push_back('t');
         clock.tick(note);
@@ -70,7 +79,7 @@ struct RecordingHooks {
     }
     bool audition(double& extra) {
         calls.push_back('a');
-        if (ticks % 5 != 0) {
+        if (!previews || ticks % 5 != 0) {
             return false;
         }
         extra = 0.001 * ticks;
@@ -87,6 +96,7 @@ struct VoiceSetup {
     float rate;
     VoiceControls controls;
     VoiceOptions options;
+    bool previews = true;  // every fifth frame adds a preview sample
 };
 
 // The smoothed knobs at the end of each slice.
@@ -104,7 +114,7 @@ std::vector<double> renderByFrames(const VoiceSetup& setup, const std::vector<in
             clock.tick(note);
             ++ticks;
             double sample = engine.renderFrame(note);
-            if (ticks % 5 == 0) {
+            if (setup.previews && ticks % 5 == 0) {
                 sample += 0.001 * ticks;
             }
             out.push_back(sample);
@@ -115,7 +125,7 @@ std::vector<double> renderByFrames(const VoiceSetup& setup, const std::vector<in
 }
 
 std::vector<double> renderBySlices(const VoiceSetup& setup, const std::vector<int>& slices, NoteState& note,
-                                   VoiceEngine& engine, SmoothedStates& smoothed) {
+                                   VoiceEngine& engine, SmoothedStates& smoothed, int* quietSlices = nullptr) {
     TestClock clock;
     std::vector<double> out;
     int ticks = 0;
@@ -123,10 +133,22 @@ std::vector<double> renderBySlices(const VoiceSetup& setup, const std::vector<in
         EXPECT_TRUE(engine.beginBlock(setup.rate, setup.controls, setup.options));
         std::vector<double> slice;
         std::vector<char> calls;
-        RecordingHooks hooks{clock, note, slice, calls, ticks};
+        RecordingHooks hooks{
+            clock, note, slice, calls, ticks, setup.previews, !setup.previews && clock.restsFor(frames)};
         engine.renderSlice(note, frames, hooks);
         ticks = hooks.ticks;
         EXPECT_EQ(static_cast<int>(slice.size()), frames);
+        if (hooks.quietSlice && std::count(calls.begin(), calls.end(), 't') == 0) {
+            // The idle voice skipped the quiet slice's ticks, which the clock still counts.
+            if (quietSlices != nullptr) {
+                ++*quietSlices;
+            }
+            clock.frame += frames;
+            ticks += frames;
+            out.insert(out.end(), slice.begin(), slice.end());
+            smoothed.push_back(engine.smoothed());
+            continue;
+        }
         // Each frame's tick comes before its audition, each audition before the next tick.
         std::string order;
         for (const char c : calls) {
@@ -216,6 +238,36 @@ TEST(VoiceSlice, SamplesAndStatesMatchFrameByFrameRendering) {
     }
 }
 
+// Without previews, the slices within a rest are quiet: once the voice is idle it skips
+// them whole, and what it leaves is what frame-by-frame rendering leaves.
+TEST(VoiceSlice, QuietSlicesOfAnIdleVoice) {
+    const std::vector<int> slices(120, 100);
+    for (VoiceSetup setup : setups()) {
+        setup.previews = false;
+        SCOPED_TRACE(testing::Message() << "mode " << setup.options.filterMode << ", rate " << setup.rate);
+        VoiceEngine byFrames;
+        VoiceEngine bySlices;
+        byFrames.setWaveTables(&test::testWaveTables());
+        bySlices.setWaveTables(&test::testWaveTables());
+        NoteState noteA;
+        NoteState noteB;
+        SmoothedStates smoothedA;
+        SmoothedStates smoothedB;
+        int quiet = 0;
+        const std::vector<double> a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
+        const std::vector<double> b = renderBySlices(setup, slices, noteB, bySlices, smoothedB, &quiet);
+        EXPECT_GT(quiet, 0);
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i;
+        }
+        for (std::size_t i = 0; i < smoothedA.size(); ++i) {
+            ASSERT_EQ(std::memcmp(&smoothedA[i], &smoothedB[i], sizeof(SmoothedControls)), 0) << "after slice " << i;
+        }
+        EXPECT_EQ(byFrames.releaseCounter(), bySlices.releaseCounter());
+    }
+}
+
 TEST(VoiceSlice, VolumeZeroAndEmptySlices) {
     VoiceSetup setup = setups()[5];
     setup.controls.volume = 0.0f;
@@ -283,18 +335,16 @@ struct ClockedVoice {
     StepClock clock{bank, settings, note, midi};
     VoiceEngine engine;
     std::vector<double> out;
-    int ticks = 0;
 
-    // Slice hooks: the clock's tick, a wave-preview value on every seventh frame.
-    void tick() {
-        clock.tick();
-        ++ticks;
-    }
+    // Slice hooks: the clock's tick, a wave-preview value on every seventh frame of a step
+    // while the clock runs; a stopped clock makes the slice quiet.
+    bool quiet() const { return !clock.playing(); }
+    void tick() { clock.tick(); }
     bool audition(double& extra) {
-        if (ticks % 7 != 0) {
+        if (!clock.playing() || clock.stepFrameCounter % 7 != 3) {
             return false;
         }
-        extra = 1e-3 * (ticks % 11);
+        extra = 1e-3 * (clock.stepIndex % 11);
         return true;
     }
     void write(int, double sample) { out.push_back(sample); }
@@ -424,6 +474,9 @@ TEST(VoiceSlice, RandomPatternsSettingsAndSlicesMatchFrameByFrameOnEveryInstruct
             }
             EXPECT_EQ(byFrames.note.oscPhase, bySlices.note.oscPhase);
             EXPECT_EQ(byFrames.clock.stepIndex, bySlices.clock.stepIndex);
+            EXPECT_EQ(byFrames.engine.releaseCounter(), bySlices.engine.releaseCounter());
+            EXPECT_EQ(std::memcmp(&byFrames.engine.smoothed(), &bySlices.engine.smoothed(), sizeof(SmoothedControls)),
+                      0);
         }
     }
 }
