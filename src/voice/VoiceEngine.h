@@ -376,10 +376,11 @@ VEXO_ALWAYS_INLINE double VoiceEngine::outputStage(double y, const FrameInputs& 
 // frames, each in two passes:
 // - the filter pass, frame by frame: while the poles of frame j run, frame j + 1 is
 //   prepared in the gaps between their halves (step clock tick, smoothing, envelopes,
-//   oscillator, cutoff control), in pieces placed where the processor finds room for them
-//   (measured: the placement changes the speed by a third); then frame j's gains and the
-//   stages after the filter that carry state from frame to frame (high-pass, the
-//   distortion's pre-filter);
+//   oscillator, cutoff control), in pieces placed where the processor finds room for them:
+//   measured, the placement changes the speed by up to a third, and the best found puts
+//   most of the preparation after the first pole, the cutoff control after the third and
+//   the gains after the fourth; then frame j's gains and the stages after the filter that
+//   carry state from frame to frame (high-pass, the distortion's pre-filter);
 // - the block pass over the sub-block's sounding frames: the distortion's clipper and
 //   decimator, the wet mix and the volume, several frames at a time in vector lanes; the
 //   output clipper; the samples to the hooks.
@@ -451,19 +452,17 @@ VEXO_ALWAYS_INLINE void VoiceEngine::filterFrame(NoteState& note, int j, bool pr
     }
     if (active) {
         envelopes_.updateDecay(note, envelopeBlock_);
+        envelopes_.updateAccent(note, envelopeBlock_);
         cycle = chooseCycle(note);
     }
     const auto in2 = filter_.poleInput<2, Mode>(current.oscillator, control, filterBlock_);
     if (active) {
-        envelopes_.updateAccent(note, envelopeBlock_);
+        readOscillator(note, cycle, next);
     }
     filter_.poleStep<2, Mode, true>(in2, control, guard);
-    if (active) {
-        envelopes_.updateFollowers(note, envelopeBlock_);
-    }
     const auto in3 = filter_.poleInput<3, Mode>(current.oscillator, control, filterBlock_);
     if (active) {
-        readOscillator(note, cycle, next);
+        envelopes_.updateFollowers(note, envelopeBlock_);
     }
     filter_.poleStep<3, Mode, true>(in3, control, guard);
     if (active) {
