@@ -209,6 +209,8 @@ TEST(SkinDefinition, SelectionFallsBackToTheDefaultSkinWithItsImages) {
     EXPECT_FALSE(selectSkin(skin, dir.dir(), "", width, height));
     EXPECT_EQ(width, 300);
     EXPECT_EQ(height, 200);
+    EXPECT_TRUE(skin.images().empty());  // decoded when the panel opens
+    skin.loadImages(skin.skinDirectory());
     ASSERT_NE(skin.elementImage(kBackground), nullptr);
     EXPECT_EQ(skin.elementImage(kBackground)->getWidth(), 300);
 

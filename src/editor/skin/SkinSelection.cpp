@@ -11,7 +11,6 @@ bool takeSkin(SkinDefinition& skin, const std::string& name, int& width, int& he
     const CRect background = skin.elementRect(kBackground);
     width = background.right;
     height = background.bottom;
-    skin.loadImages(skin.skinDirectory());
     return true;
 }
 
