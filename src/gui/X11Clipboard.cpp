@@ -6,13 +6,12 @@
 #include <chrono>
 #include <climits>
 #include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <utility>
-#include <vector>
 
+#include "gui/X11Support.h"
 #include "platform/TickCount.h"
 
 namespace vexo {
@@ -27,94 +26,6 @@ constexpr const char* kPropertyName = "VEXO_CLIPBOARD";
 // Longest wait for a clipboard manager to take our text when we close.
 constexpr std::uint32_t kHandOverTimeoutMs = 500;
 constexpr std::chrono::milliseconds kHandOverPollInterval{2};
-
-// Error trapping: see the top of X11Platform.cpp for the reasons. Our handlers are installed
-// only around our own calls; errors of our connection are counted, others go to the handler
-// that was in place before.
-struct TrapState {
-    std::recursive_mutex mutex;
-    Display* display = nullptr;
-    int* errors = nullptr;
-    bool* broken = nullptr;
-    XErrorHandler previousError = nullptr;
-    XIOErrorHandler previousIOError = nullptr;
-};
-
-TrapState& trapState() {
-    static TrapState state;
-    return state;
-}
-
-int onXError(Display* display, XErrorEvent* event) {
-    TrapState& state = trapState();
-    std::lock_guard lock(state.mutex);
-    if (display == state.display && state.errors != nullptr) {
-        ++*state.errors;
-        return 0;
-    }
-    return state.previousError != nullptr ? state.previousError(display, event) : 0;
-}
-
-int onXIOError(Display* display) {
-    TrapState& state = trapState();
-    std::lock_guard lock(state.mutex);
-    if (display == state.display && state.broken != nullptr) {
-        *state.broken = true;
-        return 0;
-    }
-    return state.previousIOError != nullptr ? state.previousIOError(display) : 0;
-}
-
-// Xlib calls this instead of exit() once the connection is broken: returning keeps the host.
-void onXIOErrorExit(Display* /*display*/, void* data) {
-    *static_cast<bool*>(data) = true;
-}
-
-class ErrorTrap {
-public:
-    // sync: end with a round trip so that the errors of our requests arrive while trapped.
-    ErrorTrap(Display* display, int& errors, bool& broken, bool sync)
-        : lock_(trapState().mutex), display_(display), broken_(broken), sync_(sync) {
-        TrapState& state = trapState();
-        saved_ = {state.display, state.errors, state.broken};
-        state.display = display;
-        state.errors = &errors;
-        state.broken = &broken;
-        previousError_ = XSetErrorHandler(&onXError);
-        previousIOError_ = XSetIOErrorHandler(&onXIOError);
-        if (previousError_ != &onXError) {
-            state.previousError = previousError_;
-            state.previousIOError = previousIOError_;
-        }
-    }
-    ~ErrorTrap() {
-        if (sync_ && !broken_) {
-            XSync(display_, False);
-        }
-        XSetErrorHandler(previousError_);
-        XSetIOErrorHandler(previousIOError_);
-        TrapState& state = trapState();
-        state.display = saved_.display;
-        state.errors = saved_.errors;
-        state.broken = saved_.broken;
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    struct Saved {
-        Display* display;
-        int* errors;
-        bool* broken;
-    };
-    std::unique_lock<std::recursive_mutex> lock_;
-    Display* display_;
-    bool& broken_;
-    bool sync_;
-    Saved saved_{};
-    XErrorHandler previousError_ = nullptr;
-    XIOErrorHandler previousIOError_ = nullptr;
-};
 
 std::string latin1ToUtf8(const std::string& latin1) {
     std::string out;
@@ -161,11 +72,9 @@ std::string utf8ToLatin1(const std::string& utf8) {
 
 }  // namespace
 
-struct X11Clipboard::Connection {
-    Display* display = nullptr;
+// The display, its error count and its broken flag (X11Connection) are what the error trap keeps.
+struct X11Clipboard::Connection : X11Connection {
     Window window = 0;
-    int errors = 0;
-    bool broken = false;
     Atom clipboardAtom = 0, targetsAtom = 0, utf8Atom = 0, textAtom = 0, propertyAtom = 0, incrAtom = 0;
 
     bool owned = false;
@@ -183,11 +92,11 @@ struct X11Clipboard::Connection {
     ~Connection() {
         handOver();
         if (display != nullptr) {
-            ErrorTrap trap(display, errors, broken, false);
+            X11ErrorTrap trap(*this, X11ErrorTrap::End::kNoRoundTrip);
             if (window != 0 && !broken) {
                 XDestroyWindow(display, window);
             }
-            XCloseDisplay(display);
+            closeX11Connection(*this);
         }
     }
 
@@ -205,13 +114,11 @@ struct X11Clipboard::Connection {
 
 std::unique_ptr<X11Clipboard> X11Clipboard::open(const char* displayName) {
     auto connection = std::make_unique<Connection>();
-    connection->display = XOpenDisplay(displayName);
-    if (connection->display == nullptr) {
+    if (!openX11Connection(*connection, displayName)) {
         return nullptr;
     }
     Display* display = connection->display;
-    XSetIOErrorExitHandler(display, &onXIOErrorExit, &connection->broken);
-    ErrorTrap trap(display, connection->errors, connection->broken, true);
+    X11ErrorTrap trap(*connection);
     // An unmapped window of our own: the selection's owner and the place answers are put.
     connection->window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
     connection->clipboardAtom = XInternAtom(display, "CLIPBOARD", False);
@@ -247,7 +154,7 @@ bool X11Clipboard::setText(std::string text) {
     if (!c.usable()) {
         return false;
     }
-    ErrorTrap trap(c.display, c.errors, c.broken, true);
+    X11ErrorTrap trap(c);
     c.ownText = std::move(text);
     XSetSelectionOwner(c.display, c.clipboardAtom, c.window, CurrentTime);
     c.owned = XGetSelectionOwner(c.display, c.clipboardAtom) == c.window;
@@ -264,7 +171,7 @@ void X11Clipboard::requestText(ClipboardTextCallback done) {
         c.ready = std::optional<std::string>();
         return;
     }
-    ErrorTrap trap(c.display, c.errors, c.broken, false);
+    X11ErrorTrap trap(c, X11ErrorTrap::End::kNoRoundTrip);
     // Asked of the server, not taken from our flag: the news that another program took the
     // selection may still wait in the event queue.
     const Window owner = XGetSelectionOwner(c.display, c.clipboardAtom);
@@ -297,7 +204,7 @@ void X11Clipboard::cancelRequests() {
 void X11Clipboard::poll() {
     Connection& c = *connection_;
     if (c.usable()) {
-        ErrorTrap trap(c.display, c.errors, c.broken, false);
+        X11ErrorTrap trap(c, X11ErrorTrap::End::kNoRoundTrip);
         while (!c.broken && XPending(c.display) > 0) {
             XEvent event;
             XNextEvent(c.display, &event);
@@ -337,7 +244,7 @@ void X11Clipboard::Connection::handOver() {
     if (!owned || !usable()) {
         return;
     }
-    ErrorTrap trap(display, errors, broken, false);
+    X11ErrorTrap trap(*this, X11ErrorTrap::End::kNoRoundTrip);
     const Atom manager = XInternAtom(display, "CLIPBOARD_MANAGER", False);
     if (XGetSelectionOwner(display, manager) == None || XGetSelectionOwner(display, clipboardAtom) != window) {
         return;
@@ -382,13 +289,13 @@ void X11Clipboard::Connection::serve(const XSelectionRequestEvent& request) {
     if (request.selection == clipboardAtom && owned && putText(request.requestor, destination, request.target)) {
         reply.property = destination;
     }
-    ErrorTrap trap(display, errors, broken, true);
+    X11ErrorTrap trap(*this);
     XSendEvent(display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
 }
 
 bool X11Clipboard::Connection::putText(Window requestor, Atom destination, Atom target) {
     const int before = errors;
-    ErrorTrap trap(display, errors, broken, false);
+    X11ErrorTrap trap(*this, X11ErrorTrap::End::kNoRoundTrip);
     if (target == targetsAtom) {
         const Atom offered[] = {targetsAtom, utf8Atom, XA_STRING, textAtom};
         XChangeProperty(display, requestor, destination, XA_ATOM, 32, PropModeReplace,

@@ -6,33 +6,25 @@
 // (libX11 1.8 enables thread support by itself anyway, and calling it from a plug-in after the
 // host opened its own connections would be unsafe).
 //
-// X errors: Xlib's handlers are process-wide and the host usually installs its own. Ours are
-// installed only around our own calls (ErrorTrap), ending with a round trip so that every
-// error of our requests arrives while they are in place, and the previous handlers come back
-// afterwards. Errors on our connection are counted; errors on other connections go to the
-// handler that was installed before ours (the host's, or Xlib's default).
-//
-// A broken connection (X server gone): our I/O error handler and the connection's exit handler
-// (XSetIOErrorExitHandler) both return instead of exiting, so the host process lives on. Xlib
-// then marks the connection dead and later calls on it return at once; isAlive() turns false
-// and the platform makes no further requests except closing the connection.
+// X errors and a lost connection: see gui/X11Support.h. Every call on the connection runs
+// under an X11ErrorTrap ending with a round trip; isAlive() turns false once the connection is
+// broken, and the platform then makes no further requests except closing the connection.
 //
 // Drawing: the frame and the menus are painted into cairo images and copied to the windows with
 // XPutImage, only the area that changed. (cairo's own xlib surfaces would upload through shared
 // memory but keep a little memory of every display connection after it is closed.)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 #include <cairo.h>
 
 #include <bit>
 #include <bitset>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "gui/Frame.h"
+#include "gui/X11Support.h"
 
 namespace vexo {
 namespace {
@@ -44,173 +36,6 @@ constexpr long kPopupEventMask =
 constexpr unsigned kPointerGrabMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 constexpr Time kDoubleClickMilliseconds = 400;
 constexpr int kDoubleClickSlopPixels = 4;
-
-struct X11Connection {
-    Display* display = nullptr;
-    int errors = 0;
-    bool broken = false;
-};
-
-// The state behind our error handlers: one per process, like Xlib's handlers themselves.
-struct TrapState {
-    std::recursive_mutex mutex;
-    int depth = 0;
-    XErrorHandler previousError = nullptr;
-    XIOErrorHandler previousIOError = nullptr;
-    std::vector<X11Connection*> connections;
-};
-
-TrapState& trapState() {
-    static TrapState state;
-    return state;
-}
-
-X11Connection* trappedConnection(Display* display) {
-    for (X11Connection* connection : trapState().connections) {
-        if (connection->display == display) {
-            return connection;
-        }
-    }
-    return nullptr;
-}
-
-int onXError(Display* display, XErrorEvent* event) {
-    TrapState& state = trapState();
-    std::lock_guard lock(state.mutex);
-    if (X11Connection* connection = trappedConnection(display)) {
-        ++connection->errors;
-        return 0;
-    }
-    return state.previousError != nullptr ? state.previousError(display, event) : 0;
-}
-
-int onXIOError(Display* display) {
-    TrapState& state = trapState();
-    std::lock_guard lock(state.mutex);
-    if (X11Connection* connection = trappedConnection(display)) {
-        connection->broken = true;
-        return 0;
-    }
-    return state.previousIOError != nullptr ? state.previousIOError(display) : 0;
-}
-
-// Called by Xlib after the I/O error handler instead of exit(): returning keeps the process.
-void onXIOErrorExit(Display* /*display*/, void* data) {
-    static_cast<X11Connection*>(data)->broken = true;
-}
-
-// Our error handlers for the lifetime of the object; see the top of the file.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(X11Connection& connection) : lock_(trapState().mutex), connection_(connection) {
-        TrapState& state = trapState();
-        if (state.depth++ == 0) {
-            state.previousError = XSetErrorHandler(&onXError);
-            state.previousIOError = XSetIOErrorHandler(&onXIOError);
-        }
-        state.connections.push_back(&connection_);
-    }
-    ~ErrorTrap() {
-        if (connection_.display != nullptr && !connection_.broken) {
-            XSync(connection_.display, False);
-        }
-        TrapState& state = trapState();
-        state.connections.pop_back();
-        if (--state.depth == 0) {
-            XSetErrorHandler(state.previousError);
-            XSetIOErrorHandler(state.previousIOError);
-        }
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    std::unique_lock<std::recursive_mutex> lock_;
-    X11Connection& connection_;
-};
-
-CButtonState modifiersOf(unsigned state) {
-    CButtonState buttons = 0;
-    if ((state & ShiftMask) != 0) {
-        buttons |= kShift;
-    }
-    if ((state & ControlMask) != 0) {
-        buttons |= kControl;
-    }
-    if ((state & Mod1Mask) != 0) {
-        buttons |= kAlt;
-    }
-    return buttons;
-}
-
-CButtonState buttonsOf(unsigned state) {
-    CButtonState buttons = modifiersOf(state);
-    if ((state & Button1Mask) != 0) {
-        buttons |= kLButton;
-    }
-    if ((state & Button2Mask) != 0) {
-        buttons |= kMButton;
-    }
-    if ((state & Button3Mask) != 0) {
-        buttons |= kRButton;
-    }
-    return buttons;
-}
-
-CButtonState buttonBit(unsigned button) {
-    switch (button) {
-        case Button1:
-            return kLButton;
-        case Button2:
-            return kMButton;
-        case Button3:
-            return kRButton;
-        default:
-            return 0;
-    }
-}
-
-std::uint8_t virtualKeyOf(KeySym symbol) {
-    switch (symbol) {
-        case XK_BackSpace:
-            return kVirtKeyBack;
-        case XK_Tab:
-        case XK_ISO_Left_Tab:
-            return kVirtKeyTab;
-        case XK_Return:
-        case XK_KP_Enter:
-            return kVirtKeyReturn;
-        case XK_Escape:
-            return kVirtKeyEscape;
-        case XK_space:
-            return kVirtKeySpace;
-        case XK_Left:
-        case XK_KP_Left:
-            return kVirtKeyLeft;
-        case XK_Up:
-        case XK_KP_Up:
-            return kVirtKeyUp;
-        case XK_Right:
-        case XK_KP_Right:
-            return kVirtKeyRight;
-        case XK_Down:
-        case XK_KP_Down:
-            return kVirtKeyDown;
-        case XK_Page_Up:
-            return kVirtKeyPageUp;
-        case XK_Page_Down:
-            return kVirtKeyPageDown;
-        case XK_Home:
-            return kVirtKeyHome;
-        case XK_End:
-            return kVirtKeyEnd;
-        case XK_Delete:
-        case XK_KP_Delete:
-            return kVirtKeyDelete;
-        default:
-            return kVirtKeyNone;
-    }
-}
 
 // One colour channel of a true-colour pixel: the top bits of value placed under mask.
 unsigned long packChannel(unsigned value, unsigned long mask) {
@@ -292,19 +117,6 @@ void copyToWindow(Display* display, Window window, const WindowTarget& target, c
     XDestroyImage(converted);
 }
 
-VstKeyCode keyCodeOf(XKeyEvent& event) {
-    char text[8] = {};
-    KeySym symbol = NoSymbol;
-    const int length = XLookupString(&event, text, sizeof text, &symbol, nullptr);
-    VstKeyCode key;
-    const auto first = static_cast<unsigned char>(text[0]);
-    // Printable ASCII only: control characters travel as virtual keys.
-    key.character = length == 1 && first >= 0x20 && first < 0x7f ? first : 0;
-    key.virt = virtualKeyOf(symbol);
-    key.modifier = static_cast<std::uint8_t>(modifiersOf(event.state));
-    return key;
-}
-
 class X11Platform final : public FramePlatform {
 public:
     static std::unique_ptr<FramePlatform> create(unsigned long parentWindow, int width, int height, const char* title);
@@ -368,12 +180,10 @@ std::unique_ptr<FramePlatform> X11Platform::create(unsigned long parentWindow, i
 }
 
 bool X11Platform::open(unsigned long parentWindow, int width, int height, const char* title) {
-    connection_->display = XOpenDisplay(nullptr);
-    if (display() == nullptr) {
+    if (!openX11Connection(*connection_, nullptr)) {
         return false;
     }
-    XSetIOErrorExitHandler(display(), &onXIOErrorExit, connection_.get());
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
 
     topLevel_ = parentWindow == 0;
     parent_ = topLevel_ ? DefaultRootWindow(display()) : static_cast<Window>(parentWindow);
@@ -423,7 +233,7 @@ X11Platform::~X11Platform() {
         return;
     }
     {
-        ErrorTrap trap(*connection_);
+        X11ErrorTrap trap(*connection_);
         hidePopup();
         // GCs are client memory too: freed even when the server is gone.
         for (GC gc : {frameTarget_.gc, popupTarget_.gc}) {
@@ -435,16 +245,14 @@ X11Platform::~X11Platform() {
             XDestroyWindow(display(), window_);
         }
     }
-    ErrorTrap trap(*connection_);
-    XCloseDisplay(display());
-    connection_->display = nullptr;
+    closeX11Connection(*connection_);
 }
 
 void X11Platform::present(const CBitmap& image, const CRect& area) {
     if (!isAlive() || area.isEmpty()) {
         return;
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     copyToWindow(display(), window_, frameTarget_, image, area, area.topLeft());
 }
 
@@ -453,7 +261,7 @@ void X11Platform::processEvents(CFrame& frame) {
         return;
     }
     {
-        ErrorTrap trap(*connection_);
+        X11ErrorTrap trap(*connection_);
         // XPending reads what has arrived without waiting; each event may change the frame.
         while (!connection_->broken && window_ != 0 && XPending(display()) > 0) {
             XEvent event;
@@ -607,7 +415,7 @@ void X11Platform::resize(int width, int height) {
     if (!isAlive() || width <= 0 || height <= 0) {
         return;
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     XResizeWindow(display(), window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (topLevel_) {
         XSizeHints* hints = XAllocSizeHints();
@@ -633,7 +441,7 @@ CRect X11Platform::popupBounds() const {
     if (!isAlive()) {
         return {};
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     const CPoint origin = frameOriginOnRoot();
     return CRect(-origin.x, -origin.y, DisplayWidth(display(), screen_) - origin.x,
                  DisplayHeight(display(), screen_) - origin.y);
@@ -643,7 +451,7 @@ void X11Platform::showPopup(MenuPopup& popup) {
     if (!isAlive()) {
         return;
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     if (popup_ != &popup) {
         hidePopup();
         popup_ = &popup;
@@ -713,7 +521,7 @@ void X11Platform::hidePopup() {
     if (popup_ == nullptr && popupWindows_.empty()) {
         return;
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     if (grabbed_ && !connection_->broken) {
         XUngrabPointer(display(), CurrentTime);
         XUngrabKeyboard(display(), CurrentTime);

@@ -1,23 +1,21 @@
 // The dialog's X11 window. Like the panel's back-end it uses a display connection of its own,
 // only on the user-interface thread, and installs its X error handlers only around its own
-// calls: errors of its requests are counted (a parent window that is gone must not end the
-// host), errors of other connections go to the handlers installed before. A broken connection
-// does not exit the process: the window then counts as gone.
+// calls (gui/X11Support.h): errors of its requests are counted (a parent window that is gone
+// must not end the host), errors of other connections go to the handlers installed before. A
+// broken connection does not exit the process: the window then counts as gone.
 #include "gui/dialog/DialogWindow.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 #include <cairo.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <vector>
 
+#include "gui/X11Support.h"
 #include "gui/dialog/DialogFrame.h"
 
 namespace vexo {
@@ -31,172 +29,6 @@ constexpr int kDoubleClickSlopPixels = 4;
 // Ancestors searched for the host's top-level window.
 constexpr int kMaxWindowDepth = 64;
 
-struct Connection {
-    Display* display = nullptr;
-    int errors = 0;
-    bool broken = false;
-};
-
-struct TrapState {
-    std::recursive_mutex mutex;
-    int depth = 0;
-    XErrorHandler previousError = nullptr;
-    XIOErrorHandler previousIOError = nullptr;
-    std::vector<Connection*> connections;
-};
-
-TrapState& trapState() {
-    static TrapState state;
-    return state;
-}
-
-Connection* trapped(Display* display) {
-    for (Connection* connection : trapState().connections) {
-        if (connection->display == display) {
-            return connection;
-        }
-    }
-    return nullptr;
-}
-
-int onError(Display* display, XErrorEvent* event) {
-    std::lock_guard lock(trapState().mutex);
-    if (Connection* connection = trapped(display)) {
-        ++connection->errors;
-        return 0;
-    }
-    return trapState().previousError != nullptr ? trapState().previousError(display, event) : 0;
-}
-
-int onIOError(Display* display) {
-    std::lock_guard lock(trapState().mutex);
-    if (Connection* connection = trapped(display)) {
-        connection->broken = true;
-        return 0;
-    }
-    return trapState().previousIOError != nullptr ? trapState().previousIOError(display) : 0;
-}
-
-void onIOErrorExit(Display* /*display*/, void* data) {
-    static_cast<Connection*>(data)->broken = true;
-}
-
-// Our handlers while it lives; ends with a round trip so that the errors of our requests
-// arrive while they are in place.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Connection& connection) : lock_(trapState().mutex), connection_(connection) {
-        TrapState& state = trapState();
-        if (state.depth++ == 0) {
-            state.previousError = XSetErrorHandler(&onError);
-            state.previousIOError = XSetIOErrorHandler(&onIOError);
-        }
-        state.connections.push_back(&connection_);
-    }
-    ~ErrorTrap() {
-        if (connection_.display != nullptr && !connection_.broken) {
-            XSync(connection_.display, False);
-        }
-        TrapState& state = trapState();
-        state.connections.pop_back();
-        if (--state.depth == 0) {
-            XSetErrorHandler(state.previousError);
-            XSetIOErrorHandler(state.previousIOError);
-        }
-    }
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-
-private:
-    std::unique_lock<std::recursive_mutex> lock_;
-    Connection& connection_;
-};
-
-// The bit of state's mask as the CButton bit.
-CButtonState bitIf(unsigned state, unsigned mask, CButton bit) {
-    return (state & mask) != 0 ? static_cast<CButtonState>(bit) : 0u;
-}
-
-CButtonState modifiersOf(unsigned state) {
-    return bitIf(state, ShiftMask, kShift) | bitIf(state, ControlMask, kControl) | bitIf(state, Mod1Mask, kAlt);
-}
-
-CButtonState buttonsOf(unsigned state) {
-    return modifiersOf(state) | bitIf(state, Button1Mask, kLButton) | bitIf(state, Button2Mask, kMButton) |
-           bitIf(state, Button3Mask, kRButton);
-}
-
-CButtonState buttonBit(unsigned button) {
-    switch (button) {
-        case Button1:
-            return kLButton;
-        case Button2:
-            return kMButton;
-        case Button3:
-            return kRButton;
-        default:
-            return 0;
-    }
-}
-
-std::uint8_t virtualKeyOf(KeySym symbol) {
-    switch (symbol) {
-        case XK_BackSpace:
-            return kVirtKeyBack;
-        case XK_Tab:
-        case XK_ISO_Left_Tab:
-            return kVirtKeyTab;
-        case XK_Return:
-        case XK_KP_Enter:
-            return kVirtKeyReturn;
-        case XK_Escape:
-            return kVirtKeyEscape;
-        case XK_space:
-            return kVirtKeySpace;
-        case XK_Left:
-        case XK_KP_Left:
-            return kVirtKeyLeft;
-        case XK_Up:
-        case XK_KP_Up:
-            return kVirtKeyUp;
-        case XK_Right:
-        case XK_KP_Right:
-            return kVirtKeyRight;
-        case XK_Down:
-        case XK_KP_Down:
-            return kVirtKeyDown;
-        case XK_Page_Up:
-        case XK_KP_Page_Up:
-            return kVirtKeyPageUp;
-        case XK_Page_Down:
-        case XK_KP_Page_Down:
-            return kVirtKeyPageDown;
-        case XK_Home:
-        case XK_KP_Home:
-            return kVirtKeyHome;
-        case XK_End:
-        case XK_KP_End:
-            return kVirtKeyEnd;
-        case XK_Delete:
-        case XK_KP_Delete:
-            return kVirtKeyDelete;
-        default:
-            return kVirtKeyNone;
-    }
-}
-
-VstKeyCode keyCodeOf(XKeyEvent& event) {
-    char text[8] = {};
-    KeySym symbol = NoSymbol;
-    const int length = XLookupString(&event, text, sizeof text, &symbol, nullptr);
-    VstKeyCode key;
-    const auto first = static_cast<unsigned char>(text[0]);
-    key.character = length == 1 && first >= 0x20 && first < 0x7f ? first : 0;
-    key.virt = virtualKeyOf(symbol);
-    key.modifier = static_cast<std::uint8_t>(modifiersOf(event.state));
-    return key;
-}
-
 unsigned long packChannel(unsigned value, unsigned long mask) {
     if (mask == 0) {
         return 0;
@@ -208,7 +40,7 @@ unsigned long packChannel(unsigned value, unsigned long mask) {
 
 class DialogWindow final : public FramePlatform {
 public:
-    explicit DialogWindow(DialogFrame& frame) : frame_(frame), connection_(std::make_unique<Connection>()) {}
+    explicit DialogWindow(DialogFrame& frame) : frame_(frame), connection_(std::make_unique<X11Connection>()) {}
     ~DialogWindow() override;
     bool open(unsigned long parentWindow, const std::string& title);
 
@@ -231,7 +63,7 @@ private:
     void copyToWindow(const CBitmap& image, const CRect& area, CPoint destination);
 
     DialogFrame& frame_;
-    std::unique_ptr<Connection> connection_;  // stable address for the exit handler
+    std::unique_ptr<X11Connection> connection_;  // stable address for the exit handler
     Window root_ = 0;
     Window window_ = 0;
     Visual* visual_ = nullptr;
@@ -248,12 +80,10 @@ private:
 };
 
 bool DialogWindow::open(unsigned long parentWindow, const std::string& title) {
-    connection_->display = XOpenDisplay(nullptr);
-    if (display() == nullptr) {
+    if (!openX11Connection(*connection_, nullptr)) {
         return false;
     }
-    XSetIOErrorExitHandler(display(), &onIOErrorExit, connection_.get());
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     const int screen = DefaultScreen(display());
     root_ = RootWindow(display(), screen);
     visual_ = DefaultVisual(display(), screen);
@@ -311,7 +141,7 @@ DialogWindow::~DialogWindow() {
         return;
     }
     {
-        ErrorTrap trap(*connection_);
+        X11ErrorTrap trap(*connection_);
         if (gc_ != nullptr) {
             XFreeGC(display(), gc_);
         }
@@ -319,9 +149,7 @@ DialogWindow::~DialogWindow() {
             XDestroyWindow(display(), window_);
         }
     }
-    ErrorTrap trap(*connection_);
-    XCloseDisplay(display());
-    connection_->display = nullptr;
+    closeX11Connection(*connection_);
 }
 
 Window DialogWindow::topLevelOf(Window window) {
@@ -455,7 +283,7 @@ void DialogWindow::present(const CBitmap& image, const CRect& area) {
     if (!isAlive() || area.isEmpty()) {
         return;
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     if (popup_ != nullptr && area.intersects(popupArea_)) {
         const SharedBitmap composed = composeDialogImage(frame_, area);
         copyToWindow(*composed, CRect(0, 0, area.width(), area.height()), area.topLeft());
@@ -483,7 +311,7 @@ void DialogWindow::resize(int width, int height) {
     if (!isAlive() || width <= 0 || height <= 0) {
         return;
     }
-    ErrorTrap trap(*connection_);
+    X11ErrorTrap trap(*connection_);
     XResizeWindow(display(), window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
     setSizeHints(width, height, nullptr);
 }
@@ -493,7 +321,7 @@ void DialogWindow::processEvents(CFrame& /*frame*/) {
         return;
     }
     {
-        ErrorTrap trap(*connection_);
+        X11ErrorTrap trap(*connection_);
         while (!connection_->broken && window_ != 0 && XPending(display()) > 0) {
             XEvent event;
             XNextEvent(display(), &event);
