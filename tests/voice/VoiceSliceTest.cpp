@@ -196,6 +196,39 @@ std::vector<VoiceSetup> setups() {
     return all;
 }
 
+// One setup and its slices rendered frame by frame (A) and by slices (B), each on an
+// engine of its own.
+struct BothWays {
+    VoiceEngine byFrames;
+    VoiceEngine bySlices;
+    NoteState noteA;
+    NoteState noteB;
+    SmoothedStates smoothedA;
+    SmoothedStates smoothedB;
+    std::vector<double> a;
+    std::vector<double> b;
+    int quietSlices = 0;
+
+    BothWays(const VoiceSetup& setup, const std::vector<int>& slices) {
+        byFrames.setWaveTables(&test::testWaveTables());
+        bySlices.setWaveTables(&test::testWaveTables());
+        a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
+        b = renderBySlices(setup, slices, noteB, bySlices, smoothedB, &quietSlices);
+    }
+
+    // The samples and the smoothed knobs after every slice, bit for bit.
+    void expectSameBits() const {
+        ASSERT_EQ(smoothedA.size(), smoothedB.size());
+        for (std::size_t i = 0; i < smoothedA.size(); ++i) {
+            EXPECT_EQ(std::memcmp(&smoothedA[i], &smoothedB[i], sizeof(SmoothedControls)), 0) << "after slice " << i;
+        }
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i << ": " << a[i] << " against " << b[i];
+        }
+    }
+};
+
 TEST(VoiceSlice, SamplesAndStatesMatchFrameByFrameRendering) {
     // Slices of every awkward size, including single frames and a run longer than a step.
     const std::vector<int> slices = {1,    2, 3,    700, 5, 64,   399, 1,    1,  1,   512,
@@ -203,38 +236,20 @@ TEST(VoiceSlice, SamplesAndStatesMatchFrameByFrameRendering) {
     for (const VoiceSetup& setup : setups()) {
         SCOPED_TRACE(testing::Message() << "mode " << setup.options.filterMode << ", rate " << setup.rate
                                         << ", distortion " << setup.controls.distortion);
-        VoiceEngine byFrames;
-        VoiceEngine bySlices;
-        byFrames.setWaveTables(&test::testWaveTables());
-        bySlices.setWaveTables(&test::testWaveTables());
-        NoteState noteA;
-        NoteState noteB;
-        SmoothedStates smoothedA;
-        SmoothedStates smoothedB;
-        const std::vector<double> a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
-        const std::vector<double> b = renderBySlices(setup, slices, noteB, bySlices, smoothedB);
-        ASSERT_EQ(smoothedA.size(), smoothedB.size());
-        for (std::size_t i = 0; i < smoothedA.size(); ++i) {
-            EXPECT_EQ(std::memcmp(&smoothedA[i], &smoothedB[i], sizeof(SmoothedControls)), 0) << "after slice " << i;
-        }
-        ASSERT_EQ(a.size(), b.size());
-        std::size_t zeros = 0;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i << ": " << a[i] << " against " << b[i];
-            zeros += a[i] == 0.0 ? 1 : 0;
-        }
-        EXPECT_GT(zeros, 0u);  // the idle rule was reached
+        const BothWays r(setup, slices);
+        r.expectSameBits();
+        EXPECT_GT(std::count(r.a.begin(), r.a.end(), 0.0), 0);  // the idle rule was reached
         for (int n = 1; n <= 8; ++n) {
-            EXPECT_TRUE(sameBits(byFrames.filter().stage(n).value, bySlices.filter().stage(n).value)) << n;
+            EXPECT_TRUE(sameBits(r.byFrames.filter().stage(n).value, r.bySlices.filter().stage(n).value)) << n;
         }
-        EXPECT_TRUE(sameBits(byFrames.envelopes().accentCapSmoothed(), bySlices.envelopes().accentCapSmoothed()));
-        EXPECT_TRUE(sameBits(byFrames.outputStage().preFilter(), bySlices.outputStage().preFilter()));
-        EXPECT_TRUE(sameBits(byFrames.frequency(), bySlices.frequency()));
-        EXPECT_EQ(byFrames.releaseCounter(), bySlices.releaseCounter());
-        EXPECT_EQ(noteA.oscPhase, noteB.oscPhase);
-        EXPECT_EQ(noteA.envTrigger, noteB.envTrigger);
-        EXPECT_EQ(noteA.samplesSinceTrigger, noteB.samplesSinceTrigger);
-        EXPECT_TRUE(sameBits(noteA.attackRamp.value, noteB.attackRamp.value));
+        EXPECT_TRUE(sameBits(r.byFrames.envelopes().accentCapSmoothed(), r.bySlices.envelopes().accentCapSmoothed()));
+        EXPECT_TRUE(sameBits(r.byFrames.outputStage().preFilter(), r.bySlices.outputStage().preFilter()));
+        EXPECT_TRUE(sameBits(r.byFrames.frequency(), r.bySlices.frequency()));
+        EXPECT_EQ(r.byFrames.releaseCounter(), r.bySlices.releaseCounter());
+        EXPECT_EQ(r.noteA.oscPhase, r.noteB.oscPhase);
+        EXPECT_EQ(r.noteA.envTrigger, r.noteB.envTrigger);
+        EXPECT_EQ(r.noteA.samplesSinceTrigger, r.noteB.samplesSinceTrigger);
+        EXPECT_TRUE(sameBits(r.noteA.attackRamp.value, r.noteB.attackRamp.value));
     }
 }
 
@@ -245,26 +260,10 @@ TEST(VoiceSlice, QuietSlicesOfAnIdleVoice) {
     for (VoiceSetup setup : setups()) {
         setup.previews = false;
         SCOPED_TRACE(testing::Message() << "mode " << setup.options.filterMode << ", rate " << setup.rate);
-        VoiceEngine byFrames;
-        VoiceEngine bySlices;
-        byFrames.setWaveTables(&test::testWaveTables());
-        bySlices.setWaveTables(&test::testWaveTables());
-        NoteState noteA;
-        NoteState noteB;
-        SmoothedStates smoothedA;
-        SmoothedStates smoothedB;
-        int quiet = 0;
-        const std::vector<double> a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
-        const std::vector<double> b = renderBySlices(setup, slices, noteB, bySlices, smoothedB, &quiet);
-        EXPECT_GT(quiet, 0);
-        ASSERT_EQ(a.size(), b.size());
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i;
-        }
-        for (std::size_t i = 0; i < smoothedA.size(); ++i) {
-            ASSERT_EQ(std::memcmp(&smoothedA[i], &smoothedB[i], sizeof(SmoothedControls)), 0) << "after slice " << i;
-        }
-        EXPECT_EQ(byFrames.releaseCounter(), bySlices.releaseCounter());
+        const BothWays r(setup, slices);
+        EXPECT_GT(r.quietSlices, 0);
+        r.expectSameBits();
+        EXPECT_EQ(r.byFrames.releaseCounter(), r.bySlices.releaseCounter());
     }
 }
 
@@ -299,24 +298,9 @@ TEST(VoiceSlice, AnOverflowingFilterRendersTheSameBits) {
     VoiceSetup setup = setups()[8];  // mode 2
     setup.options.tm4 = 1e30f;
     setup.controls.resonance = 1.0f;
-    const std::vector<int> slices = {40, 33, 500, 7, 64};
-    VoiceEngine byFrames;
-    VoiceEngine bySlices;
-    byFrames.setWaveTables(&test::testWaveTables());
-    bySlices.setWaveTables(&test::testWaveTables());
-    NoteState noteA;
-    NoteState noteB;
-    SmoothedStates smoothedA;
-    SmoothedStates smoothedB;
-    const std::vector<double> a = renderByFrames(setup, slices, noteA, byFrames, smoothedA);
-    const std::vector<double> b = renderBySlices(setup, slices, noteB, bySlices, smoothedB);
-    ASSERT_EQ(a.size(), b.size());
-    std::size_t nonFinite = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ASSERT_TRUE(sameBits(a[i], b[i])) << "frame " << i << ": " << a[i] << " against " << b[i];
-        nonFinite += std::isfinite(a[i]) ? 0 : 1;
-    }
-    EXPECT_GT(nonFinite, 0u);
+    const BothWays r(setup, {40, 33, 500, 7, 64});
+    r.expectSameBits();
+    EXPECT_GT(std::count_if(r.a.begin(), r.a.end(), [](double x) { return !std::isfinite(x); }), 0);
 }
 
 // --- Random patterns through the step clock, every instruction set the build may use
