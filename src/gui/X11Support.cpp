@@ -2,10 +2,92 @@
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <cairo.h>
 
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace vexo {
+
+namespace {
+
+// One colour channel of a true-colour pixel: the top bits of value placed under mask.
+unsigned long packChannel(unsigned value, unsigned long mask) {
+    if (mask == 0) {
+        return 0;
+    }
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    const unsigned long scaled = bits >= 8 ? static_cast<unsigned long>(value) << (bits - 8) : value >> (8 - bits);
+    return (scaled << shift) & mask;
+}
+
+}  // namespace
+
+void copyToWindow(Display* display, Window window, const WindowTarget& target, const CBitmap& image, const CRect& area,
+                  CPoint destination) {
+    const CRect clipped = area.intersection(CRect(0, 0, image.getWidth(), image.getHeight()));
+    if (clipped.isEmpty() || target.gc == nullptr) {
+        return;
+    }
+    destination.offset(clipped.left - area.left, clipped.top - area.top);
+    cairo_surface_t* surface = image.surface();
+    cairo_surface_flush(surface);
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    XImage* wrapped = XCreateImage(display, target.visual, static_cast<unsigned>(target.depth), ZPixmap, 0,
+                                   reinterpret_cast<char*>(pixels), static_cast<unsigned>(image.getWidth()),
+                                   static_cast<unsigned>(image.getHeight()), 32, stride);
+    if (wrapped == nullptr) {
+        return;
+    }
+    if (wrapped->bits_per_pixel == 32 && wrapped->red_mask == 0xff0000 && wrapped->green_mask == 0xff00 &&
+        wrapped->blue_mask == 0xff) {
+        // The usual 24- and 32-bit visuals take cairo's pixels as they are: native-endian
+        // 32-bit words, which Xlib byte-swaps for a server of the other order.
+        wrapped->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+        XPutImage(display, window, target.gc, wrapped, clipped.left, clipped.top, destination.x, destination.y,
+                  static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()));
+        wrapped->data = nullptr;
+        XDestroyImage(wrapped);
+        return;
+    }
+    // Any other true-colour visual (16-bit screens): the area converted pixel by pixel.
+    const unsigned long redMask = wrapped->red_mask;
+    const unsigned long greenMask = wrapped->green_mask;
+    const unsigned long blueMask = wrapped->blue_mask;
+    wrapped->data = nullptr;
+    XDestroyImage(wrapped);
+    XImage* converted =
+        XCreateImage(display, target.visual, static_cast<unsigned>(target.depth), ZPixmap, 0, nullptr,
+                     static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()), 32, 0);
+    if (converted == nullptr) {
+        return;
+    }
+    converted->data = static_cast<char*>(
+        std::malloc(static_cast<std::size_t>(converted->bytes_per_line) * static_cast<std::size_t>(clipped.height())));
+    if (converted->data == nullptr) {
+        XDestroyImage(converted);
+        return;
+    }
+    for (int y = 0; y < clipped.height(); ++y) {
+        const unsigned char* row = pixels + (clipped.top + y) * stride;
+        for (int x = 0; x < clipped.width(); ++x) {
+            std::uint32_t argb;
+            std::memcpy(&argb, row + (clipped.left + x) * 4, sizeof argb);
+            XPutPixel(converted, x, y,
+                      packChannel((argb >> 16) & 0xff, redMask) | packChannel((argb >> 8) & 0xff, greenMask) |
+                          packChannel(argb & 0xff, blueMask));
+        }
+    }
+    XPutImage(display, window, target.gc, converted, 0, 0, destination.x, destination.y,
+              static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()));
+    XDestroyImage(converted);
+}
+
 namespace {
 
 // The state behind our error handlers: one per process, like Xlib's handlers themselves.

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "gui/Bitmap.h"
 #include "gui/View.h"
 
 namespace vexo {
@@ -59,6 +60,18 @@ private:
     X11Connection& connection_;
     End end_;
 };
+
+// A window's drawing target: the visual and depth it was created with, and a GC for it.
+struct WindowTarget {
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+};
+
+// Copies area of image to window, its top-left at destination: cairo's pixels as they are on
+// the usual 24- and 32-bit visuals, converted pixel by pixel on other true-colour ones.
+void copyToWindow(Display* display, Window window, const WindowTarget& target, const CBitmap& image, const CRect& area,
+                  CPoint destination);
 
 // The toolkit's virtual key of an X key symbol; keypad keys act as their main-block twins.
 std::uint8_t virtualKeyOf(KeySym symbol);

@@ -11,9 +11,7 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
-#include <cstring>
 
 #include "gui/X11Support.h"
 #include "gui/dialog/DialogFrame.h"
@@ -28,15 +26,6 @@ constexpr Time kDoubleClickMilliseconds = 400;
 constexpr int kDoubleClickSlopPixels = 4;
 // Ancestors searched for the host's top-level window.
 constexpr int kMaxWindowDepth = 64;
-
-unsigned long packChannel(unsigned value, unsigned long mask) {
-    if (mask == 0) {
-        return 0;
-    }
-    const int bits = std::popcount(mask);
-    const unsigned long scaled = bits >= 8 ? static_cast<unsigned long>(value) << (bits - 8) : value >> (8 - bits);
-    return (scaled << std::countr_zero(mask)) & mask;
-}
 
 class DialogWindow final : public FramePlatform {
 public:
@@ -222,61 +211,7 @@ void DialogWindow::setSizeHints(int width, int height, const CPoint* position) {
 }
 
 void DialogWindow::copyToWindow(const CBitmap& image, const CRect& area, CPoint destination) {
-    const CRect clipped = area.intersection(CRect(0, 0, image.getWidth(), image.getHeight()));
-    if (clipped.isEmpty() || gc_ == nullptr) {
-        return;
-    }
-    destination.offset(clipped.left - area.left, clipped.top - area.top);
-    cairo_surface_t* surface = image.surface();
-    cairo_surface_flush(surface);
-    unsigned char* pixels = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    XImage* wrapped =
-        XCreateImage(display(), visual_, static_cast<unsigned>(depth_), ZPixmap, 0, reinterpret_cast<char*>(pixels),
-                     static_cast<unsigned>(image.getWidth()), static_cast<unsigned>(image.getHeight()), 32, stride);
-    if (wrapped == nullptr) {
-        return;
-    }
-    const unsigned long red = wrapped->red_mask;
-    const unsigned long green = wrapped->green_mask;
-    const unsigned long blue = wrapped->blue_mask;
-    if (wrapped->bits_per_pixel == 32 && red == 0xff0000 && green == 0xff00 && blue == 0xff) {
-        // cairo's native-endian 32-bit pixels are what the usual 24/32-bit visuals take.
-        wrapped->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-        XPutImage(display(), window_, gc_, wrapped, clipped.left, clipped.top, destination.x, destination.y,
-                  static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()));
-        wrapped->data = nullptr;
-        XDestroyImage(wrapped);
-        return;
-    }
-    wrapped->data = nullptr;
-    XDestroyImage(wrapped);
-    // Other true-colour visuals: converted pixel by pixel.
-    XImage* converted =
-        XCreateImage(display(), visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
-                     static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()), 32, 0);
-    if (converted == nullptr) {
-        return;
-    }
-    converted->data = static_cast<char*>(
-        std::malloc(static_cast<std::size_t>(converted->bytes_per_line) * static_cast<std::size_t>(clipped.height())));
-    if (converted->data == nullptr) {
-        XDestroyImage(converted);
-        return;
-    }
-    for (int y = 0; y < clipped.height(); ++y) {
-        const unsigned char* row = pixels + (clipped.top + y) * stride;
-        for (int x = 0; x < clipped.width(); ++x) {
-            std::uint32_t argb;
-            std::memcpy(&argb, row + (clipped.left + x) * 4, sizeof argb);
-            XPutPixel(converted, x, y,
-                      packChannel((argb >> 16) & 0xff, red) | packChannel((argb >> 8) & 0xff, green) |
-                          packChannel(argb & 0xff, blue));
-        }
-    }
-    XPutImage(display(), window_, gc_, converted, 0, 0, destination.x, destination.y,
-              static_cast<unsigned>(clipped.width()), static_cast<unsigned>(clipped.height()));
-    XDestroyImage(converted);
+    vexo::copyToWindow(display(), window_, WindowTarget{visual_, depth_, gc_}, image, area, destination);
 }
 
 void DialogWindow::present(const CBitmap& image, const CRect& area) {
