@@ -145,14 +145,10 @@ private:
 
 class Oscillator {
 public:
-    // One output sample at the frequency in Hz, then the phase advances by one sample.
-    VEXO_ALWAYS_INLINE double next(float& phase, double frequency, const OscillatorBlock& block) {
-        return read(phase, choose(frequency, block), block);
-    }
-
-    // next in two halves, so that a render loop can put other work between them: the phase
-    // increment and the band-limited cycle for the frequency, then the sample and the
-    // phase's advance.
+    // One output sample at the frequency in Hz, then the phase advances by one sample, in two
+    // halves so that a render loop can put other work between them: choose takes the phase
+    // increment and the band-limited cycle for the frequency, read the sample and the phase's
+    // advance.
     struct Choice {
         double increment;
         CycleView cycle;
