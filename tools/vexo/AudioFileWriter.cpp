@@ -36,6 +36,9 @@ bool AudioFileWriter::open(const std::string& path, int sndfileFormat, int sampl
     }
     // Clip rather than wrap when converting to integer samples.
     sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // No PEAK chunk in float files: it holds the time of writing, and the same render must
+    // give the same bytes.
+    sf_command(file_, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     return true;
 }
 
